@@ -1,0 +1,61 @@
+#pragma once
+// The request/answer channel over one vendor HID interface: writes one 64-byte
+// request and reads the answer that echoes its command byte, serialised by the
+// channel's locks, bounded by time-outs and logged.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "platform/hid/hid_device.h"
+
+namespace kavro::transport {
+
+constexpr uint16_t kMaxDataLength = 512;
+constexpr int kShortTimeoutMs = 1000;
+constexpr int kLongTimeoutMs = 5000;
+
+// Transport results of sendAndReceive / sendLightFrame.
+constexpr int kResultOk = 1;
+constexpr int kResultNoAnswer = 0;  // closed channel, or the read failed
+constexpr int kResultWriteFailed = -1;
+
+class HidChannel {
+ public:
+  HidChannel();
+  ~HidChannel();
+  HidChannel(const HidChannel&) = delete;
+  HidChannel& operator=(const HidChannel&) = delete;
+
+  // Sends a request (zero-filled or cut to 64 bytes) and reads its answer.
+  int sendAndReceive(const uint8_t* request, size_t requestLength, uint8_t* answer, size_t answerLength,
+                     size_t* bytesRead);
+  // Sends one streamed light frame chunk and reads one answer, with no echo
+  // check, no logging and without touching busy.
+  int sendLightFrame(const uint8_t* request, size_t requestLength, uint8_t* answer, size_t answerLength,
+                     size_t* bytesRead);
+  bool setDataLength(uint16_t length);
+  bool isConnected() const { return isOpen.load(); }
+
+  // Opens the interface (read, write, overlapped, shared) under ioLock and marks
+  // the channel open on success.
+  bool openPath(const std::string& path);
+  // Closes the interface (a waiting transfer is aborted) and marks it closed.
+  void closeChannel();
+
+  std::atomic<uint16_t> dataLength{kMaxDataLength};
+  std::atomic<uint8_t> busy{0};
+  std::atomic<int> isOpen{0};
+  std::atomic<int> stateFlag{0};  // lighting-synchronisation flag owned by the device layer
+  hid::HidDeviceInfo hid;
+  std::mutex ioLock;
+  std::mutex commandLock;
+  std::mutex lightLock;
+  std::atomic<int> longTimeouts{0};
+  uint32_t chunkSize = 56;
+
+ private:
+  int timeoutMs() const { return longTimeouts.load() ? kLongTimeoutMs : kShortTimeoutMs; }
+};
+
+}  // namespace kavro::transport
