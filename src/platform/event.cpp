@@ -66,7 +66,9 @@ static int remainingMs(uint64_t deadline, int timeoutMs) {
 int waitAny(const std::vector<Waitable>& items, int timeoutMs) {
   std::vector<pollfd> fds;
   fds.reserve(items.size());
-  for (const auto& w : items) fds.push_back({w.event ? w.event->fd() : w.fd, POLLIN, 0});
+  for (const auto& w : items) {
+    fds.push_back({w.event ? w.event->fd() : w.fd, static_cast<short>(w.forWrite ? POLLOUT : POLLIN), 0});
+  }
   const uint64_t deadline = tickMs() + static_cast<uint64_t>(timeoutMs < 0 ? 0 : timeoutMs);
   for (;;) {
     for (auto& p : fds) p.revents = 0;

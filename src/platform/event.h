@@ -42,13 +42,20 @@ class Event {
 constexpr int kWaitTimeout = -1;
 constexpr int kWaitFailed = -2;
 
-// One entry of a multi-wait: an event, or a plain descriptor waited on for input.
+// One entry of a multi-wait: an event, or a plain descriptor waited on for
+// input (or, with forWrite, for room to write).
 struct Waitable {
   Event* event = nullptr;
   int fd = -1;
+  bool forWrite = false;
   Waitable(Event* e) : event(e) {}  // NOLINT: implicit by design
   Waitable(Event& e) : event(&e) {}  // NOLINT
-  static Waitable descriptor(int d) { Waitable w(nullptr); w.fd = d; return w; }
+  static Waitable descriptor(int d, bool write = false) {
+    Waitable w(nullptr);
+    w.fd = d;
+    w.forWrite = write;
+    return w;
+  }
 };
 
 // Waits for any entry to become ready, at most timeoutMs (-1 = forever).

@@ -107,8 +107,8 @@ class HidDeviceInfo {
   HidReportSet input, output, feature;
   uint32_t interfaceNumber = 0;
   uint32_t collectionNumber = 0;
-  Event readEvent{Event::Reset::Auto};
-  Event writeEvent{Event::Reset::Auto};
+  // Set to cut a pending wait short; an abort set while nothing waits stays
+  // set and ends the next wait at once.
   Event abortEvent{Event::Reset::Auto};
   std::atomic<bool> readInProgress{false};
   std::atomic<bool> writeInProgress{false};
@@ -118,9 +118,12 @@ class HidDeviceInfo {
 
  private:
   struct Handle;
-  bool transferBegin(std::atomic<bool>& flag);
+  std::shared_ptr<Handle> transferBegin(std::atomic<bool>& flag);
   void transferEnd(std::atomic<bool>& flag);
+  bool waitReady(int fd, bool forWrite, uint64_t deadline);
   void fillReportSet(ReportType type, HidReportSet& set);
+
+  Event closing_{Event::Reset::Manual};  // set by close() to end a waiting transfer
 
   std::shared_ptr<Handle> handle_;
   std::mutex handleMutex_;  // guards handle_ against close while a transfer is starting

@@ -49,6 +49,8 @@ bool decodeHello(const uint8_t* data, size_t len, InterfaceInfo& out);
 class SimInterface : public std::enable_shared_from_this<SimInterface> {
  public:
   explicit SimInterface(InterfaceInfo info);
+  // A subclass must call stop() in its own destructor (or be unregistered
+  // first), so that the service thread never calls into a destroyed object.
   virtual ~SimInterface();
   SimInterface(const SimInterface&) = delete;
   SimInterface& operator=(const SimInterface&) = delete;

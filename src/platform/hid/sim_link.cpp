@@ -1,0 +1,190 @@
+// Device side of the simulated HID link: each SimInterface owns the device ends
+// of its host connections and serves them on its own thread.
+#include "platform/hid/sim_link.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "platform/debug.h"
+#include "platform/event.h"
+
+namespace kavro::hid::sim {
+
+namespace {
+// Hello message layout.
+constexpr size_t kHelloMagicLen = 8;   // bytes 0-7
+constexpr size_t kHelloVendor = 8;     // bytes 8-9, little endian
+constexpr size_t kHelloProduct = 10;   // bytes 10-11, little endian
+constexpr size_t kHelloInterface = 12; // byte 12
+constexpr size_t kHelloDescLen = 13;   // bytes 13-14, little endian
+
+void putLe16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+  b[at] = static_cast<uint8_t>(v & 0xFF);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+uint16_t getLe16(const uint8_t* b) { return static_cast<uint16_t>(b[0] | (b[1] << 8)); }
+}  // namespace
+
+std::vector<uint8_t> encodeHello(const InterfaceInfo& info) {
+  const size_t descLen = std::min(info.reportDescriptor.size(), kMaxDescriptorSize);
+  std::vector<uint8_t> b(kHelloHeaderSize + descLen, 0);
+  std::memcpy(b.data(), kHelloMagic, kHelloMagicLen);
+  putLe16(b, kHelloVendor, info.vendorId);
+  putLe16(b, kHelloProduct, info.productId);
+  b[kHelloInterface] = info.interfaceNumber;
+  putLe16(b, kHelloDescLen, static_cast<uint16_t>(descLen));
+  std::copy_n(info.reportDescriptor.begin(), descLen, b.begin() + kHelloHeaderSize);
+  return b;
+}
+
+bool decodeHello(const uint8_t* data, size_t len, InterfaceInfo& out) {
+  if (data == nullptr || len < kHelloHeaderSize) return false;
+  if (std::memcmp(data, kHelloMagic, kHelloMagicLen) != 0) return false;
+  const size_t descLen = getLe16(data + kHelloDescLen);
+  if (descLen > kMaxDescriptorSize || kHelloHeaderSize + descLen != len) return false;
+  out.vendorId = getLe16(data + kHelloVendor);
+  out.productId = getLe16(data + kHelloProduct);
+  out.interfaceNumber = data[kHelloInterface];
+  out.reportDescriptor.assign(data + kHelloHeaderSize, data + len);
+  return true;
+}
+
+struct SimInterface::Impl {
+  mutable std::mutex mutex;
+  std::vector<int> connections;
+  Event wake{Event::Reset::Auto};
+  std::atomic<bool> running{false};
+  std::thread thread;
+};
+
+SimInterface::SimInterface(InterfaceInfo info) : info_(std::move(info)), impl_(std::make_unique<Impl>()) {}
+
+SimInterface::~SimInterface() {
+  stop();
+  dropConnections();
+}
+
+bool SimInterface::sendInputReport(const uint8_t* data, size_t len) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  bool delivered = false;
+  for (int fd : impl_->connections) {
+    // Like a hidraw reader's queue: a reader that does not keep up loses reports
+    // rather than stalling the device.
+    ssize_t n = ::send(fd, data, len, MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n == static_cast<ssize_t>(len)) delivered = true;
+  }
+  return delivered;
+}
+
+void SimInterface::addConnection(int fd) {
+  {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->connections.push_back(fd);
+  }
+  impl_->wake.set();
+}
+
+void SimInterface::dropConnections() {
+  std::vector<int> old;
+  {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    old.swap(impl_->connections);
+  }
+  for (int fd : old) {
+    ::shutdown(fd, SHUT_RDWR);
+    ::close(fd);
+  }
+  impl_->wake.set();
+}
+
+size_t SimInterface::connectionCount() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->connections.size();
+}
+
+void SimInterface::start() {
+  if (impl_->running.exchange(true)) return;
+  impl_->thread = std::thread([this] { serviceLoop(); });
+}
+
+void SimInterface::stop() {
+  if (!impl_->running.exchange(false)) return;
+  impl_->wake.set();
+  if (impl_->thread.joinable()) impl_->thread.join();
+}
+
+void SimInterface::serviceLoop() {
+  std::vector<uint8_t> buf(kMaxReportSize);
+  while (impl_->running.load()) {
+    std::vector<pollfd> fds{{impl_->wake.fd(), POLLIN, 0}};
+    {
+      std::lock_guard<std::mutex> lock(impl_->mutex);
+      for (int fd : impl_->connections) fds.push_back({fd, POLLIN, 0});
+    }
+    int r = ::poll(fds.data(), fds.size(), -1);
+    if (r < 0 && errno != EINTR) break;
+    if (fds[0].revents) impl_->wake.reset();
+    for (size_t i = 1; i < fds.size(); ++i) {
+      if (!fds[i].revents) continue;
+      ssize_t n = ::recv(fds[i].fd, buf.data(), buf.size(), MSG_DONTWAIT);
+      if (n > 0) {
+        onOutputReport(buf.data(), static_cast<size_t>(n));
+      } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        // The host closed its end: forget the connection.
+        std::lock_guard<std::mutex> lock(impl_->mutex);
+        auto& c = impl_->connections;
+        auto it = std::find(c.begin(), c.end(), fds[i].fd);
+        if (it != c.end()) {
+          ::close(*it);
+          c.erase(it);
+        }
+      }
+    }
+  }
+}
+
+// ---- in-process registry ----
+
+namespace {
+std::mutex g_registryMutex;
+std::vector<std::shared_ptr<SimInterface>>& registry() {
+  static std::vector<std::shared_ptr<SimInterface>> r;
+  return r;
+}
+}  // namespace
+
+void registerInterface(const std::shared_ptr<SimInterface>& iface) {
+  if (!iface) return;
+  {
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    auto& r = registry();
+    if (std::find(r.begin(), r.end(), iface) != r.end()) return;
+    r.push_back(iface);
+  }
+  iface->start();
+}
+
+void unregisterInterface(const std::shared_ptr<SimInterface>& iface) {
+  if (!iface) return;
+  {
+    std::lock_guard<std::mutex> lock(g_registryMutex);
+    auto& r = registry();
+    r.erase(std::remove(r.begin(), r.end(), iface), r.end());
+  }
+  iface->dropConnections();
+  iface->stop();
+}
+
+std::vector<std::shared_ptr<SimInterface>> registeredInterfaces() {
+  std::lock_guard<std::mutex> lock(g_registryMutex);
+  return registry();
+}
+
+}  // namespace kavro::hid::sim
