@@ -29,6 +29,11 @@ struct ButtonCaps {
   uint16_t reportCount = 0;      // fields
   int32_t logicalMin = 0;
   int32_t logicalMax = 0;
+  uint16_t dataIndexMin = 0;  // data indices of usageMin..usageMax within the collection and report type
+  uint16_t dataIndexMax = 0;
+  // Arrays: position of usageMin in the main item's usage list, so a field
+  // value v selects usageMin + (v - logicalMin - arrayIndex).
+  uint32_t arrayIndex = 0;
 };
 
 // One value capability: a variable main item with fields wider than one bit.
@@ -50,6 +55,8 @@ struct ValueCaps {
   int32_t physicalMax = 0;
   uint32_t units = 0;
   uint32_t unitsExp = 0;
+  uint16_t dataIndexMin = 0;
+  uint16_t dataIndexMax = 0;
 };
 
 struct ReportCaps {
@@ -57,6 +64,7 @@ struct ReportCaps {
   std::vector<ButtonCaps> buttons;
   std::vector<ValueCaps> values;
   std::vector<uint8_t> reportIds;  // ids of reports of this type in the collection (0 when ids are unused)
+  uint16_t dataIndices = 0;        // data indices handed out (usages of every capability)
 };
 
 // Capabilities of one top-level collection.
@@ -73,6 +81,16 @@ struct DescriptorInfo {
   std::vector<CollectionCaps> collections;  // in descriptor order
 };
 
+// Limits that keep a hostile descriptor from costing unbounded time or memory.
+constexpr size_t kMaxDescriptorBytes = 4096;    // the largest descriptor a HID device can hand out
+constexpr uint32_t kMaxFieldBits = 32;          // report size of one field
+constexpr uint32_t kMaxReportBytes = 4095;      // one report's data, so that it fits 4096 bytes with the id
+constexpr size_t kMaxCollectionDepth = 32;      // nesting of collections
+constexpr size_t kMaxGlobalStack = 16;          // pushes without pop
+constexpr size_t kMaxCollections = 1024;        // collection items in the whole descriptor
+constexpr size_t kMaxLocalUsages = 256;         // usages and usage ranges before one main item
+constexpr size_t kMaxCaps = 4096;               // button and value capabilities in the whole descriptor
+
 // Parses a descriptor. On a malformed or hostile descriptor (truncated items,
 // unbalanced collections or push/pop, absurd sizes or counts, too deep nesting,
 // too many items) returns false and sets error; never allocates without bound.
@@ -86,13 +104,16 @@ constexpr uint32_t kStatusUsageNotFound = 0xC0110004;
 constexpr uint32_t kStatusBadLogPhyValues = 0xC0110006;
 constexpr uint32_t kStatusNullValue = 0xC0110002;
 constexpr uint32_t kStatusBufferTooSmall = 0xC0110007;
+constexpr uint32_t kStatusValueOutOfRange = 0xC0110005;  // scaled read of a value outside the logical range
 
 // Largest number of usages a usage list can hold for the report type and usage
 // page (0 = every page).
 uint32_t maxUsageListLength(const CollectionCaps& caps, ReportType type, uint16_t usagePage);
 
 // Usages set in the report (byte 0 = report id) for the given usage page,
-// over every button capability of that page whose report id matches.
+// over every button capability of that page whose report id matches (page 0 =
+// every page). usages is replaced by the list; it never holds more than
+// maxUsageListLength entries.
 uint32_t getUsages(const CollectionCaps& caps, ReportType type, uint16_t usagePage, const uint8_t* report,
                    size_t reportLength, std::vector<uint16_t>& usages);
 

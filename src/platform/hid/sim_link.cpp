@@ -158,7 +158,26 @@ std::vector<std::shared_ptr<SimInterface>>& registry() {
   static std::vector<std::shared_ptr<SimInterface>> r;
   return r;
 }
+std::vector<Event*>& listeners() {
+  static std::vector<Event*> l;
+  return l;
+}
+// Called with g_registryMutex held.
+void notifyListeners() {
+  for (Event* e : listeners()) e->set();
+}
 }  // namespace
+
+void addChangeListener(Event* e) {
+  std::lock_guard<std::mutex> lock(g_registryMutex);
+  listeners().push_back(e);
+}
+
+void removeChangeListener(Event* e) {
+  std::lock_guard<std::mutex> lock(g_registryMutex);
+  auto& l = listeners();
+  l.erase(std::remove(l.begin(), l.end(), e), l.end());
+}
 
 void registerInterface(const std::shared_ptr<SimInterface>& iface) {
   if (!iface) return;
@@ -169,6 +188,8 @@ void registerInterface(const std::shared_ptr<SimInterface>& iface) {
     r.push_back(iface);
   }
   iface->start();
+  std::lock_guard<std::mutex> lock(g_registryMutex);
+  notifyListeners();
 }
 
 void unregisterInterface(const std::shared_ptr<SimInterface>& iface) {
@@ -180,6 +201,8 @@ void unregisterInterface(const std::shared_ptr<SimInterface>& iface) {
   }
   iface->dropConnections();
   iface->stop();
+  std::lock_guard<std::mutex> lock(g_registryMutex);
+  notifyListeners();
 }
 
 std::vector<std::shared_ptr<SimInterface>> registeredInterfaces() {

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/event.h"
+
 namespace kavro::hid::sim {
 
 constexpr char kPathPrefix[] = "sim:";
@@ -87,6 +89,9 @@ class SimInterface : public std::enable_shared_from_this<SimInterface> {
 void registerInterface(const std::shared_ptr<SimInterface>& iface);
 void unregisterInterface(const std::shared_ptr<SimInterface>& iface);
 std::vector<std::shared_ptr<SimInterface>> registeredInterfaces();
+// Listeners are set whenever an interface is registered or unregistered.
+void addChangeListener(Event* e);
+void removeChangeListener(Event* e);
 
 // Host side. Lists the identity of every simulated interface present (in-process
 // ones, then those served in KAVRO_SIM_DIR).
