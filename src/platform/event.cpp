@@ -45,6 +45,11 @@ void Event::reset() {
 }
 
 bool Event::isSet() {
+  if (reset_ == Reset::Auto) {
+    // One non-blocking read both tests and clears an auto-reset event.
+    uint64_t v;
+    return ::read(fd_, &v, sizeof v) == sizeof v;
+  }
   pollfd p{fd_, POLLIN, 0};
   if (::poll(&p, 1, 0) <= 0) return false;
   if (reset_ == Reset::Auto) reset();

@@ -4,7 +4,9 @@
 // sends them under the command's lock and maps the answer to a result code.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "transport/command_packet.h"
 #include "transport/hid_channel.h"
 
 namespace kavro::transport {
@@ -38,6 +40,26 @@ constexpr size_t kDeviceInfoKeyCount = 5;  // record byte: number of keys (key t
 constexpr size_t kDeviceInfoFixed = 6;     // record byte forced to kDeviceInfoFixedValue after reading
 constexpr uint8_t kDeviceInfoFixedValue = 72;
 constexpr unsigned kEndConfigDelayMs = 10;
+constexpr uint32_t kMaxWireOffset = 0xFFFF;  // the packet carries a 16-bit offset
+
+// Request building, free of I/O.
+
+// A sealed request with no data: report id, command, length and offset set.
+Packet singleRequest(uint8_t command, uint8_t length = 0, uint16_t offset = 0);
+// True when every chunk of a transfer of `total` bytes starting at wire offset
+// `firstOffset` has an offset the packet can carry.
+bool chunkOffsetsFit(uint64_t firstOffset, size_t total);
+// The sealed requests of a chunked transfer, in order. `source` (may be null
+// for a read) supplies the data of a write. One request buffer is reused for
+// every chunk, so a shorter last chunk still carries the previous chunk's
+// trailing bytes after its data, covered by the checksum.
+std::vector<Packet> chunkRequests(uint8_t command, const uint8_t* source, size_t total, uint16_t firstOffset);
+// Maps an exchange to a command result: a transport result other than success
+// unchanged, then answer status 0xFF -> kCmdStatusError, 0xFE -> kCmdStatusBusy.
+int mapAnswer(int transportResult, const uint8_t* answer);
+
+// Commands. Results: kCmdOk, the transport results of HidChannel (0, -1)
+// unchanged, kCmdStatusError, kCmdStatusBusy, or kCmdRefused (nothing sent).
 
 int beginConfig(HidChannel& ch);
 int endConfig(HidChannel& ch, int unused = 0);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/hid/hid_device.h"
 
@@ -54,8 +55,21 @@ class HidChannel {
   std::atomic<int> longTimeouts{0};
   uint32_t chunkSize = 56;
 
+  // Replaces the two time-outs (1000 and 5000 ms unless changed). Lets tests and
+  // tools bound the wait on a silent device without waiting whole seconds.
+  void setTimeouts(int shortMs, int longMs);
+  // The time-out of each write and read of sendAndReceive in the current mode.
+  int exchangeTimeoutMs() const { return longTimeouts.load() ? longTimeoutMs_.load() : shortTimeoutMs_.load(); }
+  // The fixed time-out of the light-frame write and read.
+  int lightTimeoutMs() const { return shortTimeoutMs_.load(); }
+
  private:
-  int timeoutMs() const { return longTimeouts.load() ? kLongTimeoutMs : kShortTimeoutMs; }
+  // Reads the answer, with the one extra read when the first one is missing or
+  // does not echo the request's command byte. Called with ioLock held.
+  bool readAnswer(uint8_t command, uint8_t* answer, size_t answerLength, size_t* bytesRead, int timeoutMs);
+
+  std::atomic<int> shortTimeoutMs_{kShortTimeoutMs};
+  std::atomic<int> longTimeoutMs_{kLongTimeoutMs};
 };
 
 }  // namespace kavro::transport

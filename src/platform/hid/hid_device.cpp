@@ -32,7 +32,7 @@ std::string makePath(const detail::RawInterface& ri, size_t collection, size_t c
                 ri.interfaceNumber);
   std::string p = ri.base + ids;
   if (collections > 1) {
-    char col[16];
+    char col[24];
     std::snprintf(col, sizeof col, "&col%02zx", collection + 1);
     p += col;
   }
@@ -211,9 +211,11 @@ void HidDeviceInfo::close() {
     if (activeTransfers_ > 0) {
       // Wake the waiting transfer and let it finish before the descriptor goes,
       // so it never reads from a closed (or reused) file descriptor.
+      closingFlag_ = true;
       closing_.set();
       idle_.wait(lock, [this] { return activeTransfers_ == 0; });
       closing_.reset();
+      closingFlag_ = false;
     }
     old.swap(handle_);
   }
@@ -255,7 +257,8 @@ bool HidDeviceInfo::readReport(size_t length, size_t* bytesRead, uint8_t* buffer
   auto h = transferBegin(readInProgress);
   if (!h) return false;
   const uint64_t deadline = tickMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
-  std::vector<uint8_t> tmp(kReadBufferSize);
+  // One receive buffer per thread: reads are frequent and reports small.
+  thread_local std::vector<uint8_t> tmp(kReadBufferSize);
   bool ok = false;
   while (waitReady(h->fd, false, deadline)) {
     const size_t skip = h->prependReportId ? 1 : 0;
@@ -282,7 +285,7 @@ bool HidDeviceInfo::writeReport(size_t length, size_t* bytesWritten, const uint8
   const uint64_t deadline = tickMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
   bool ok = false;
   // A pending abort ends the write before anything is sent.
-  bool ready = !abortEvent.isSet() && !closing_.isSet();
+  bool ready = !closingFlag_.load() && !abortEvent.isSet();
   while (ready) {
     ssize_t n = h->isSocket ? ::send(h->fd, buffer, length, MSG_NOSIGNAL | MSG_DONTWAIT) : ::write(h->fd, buffer, length);
     if (n == static_cast<ssize_t>(length)) {

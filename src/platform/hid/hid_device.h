@@ -124,6 +124,7 @@ class HidDeviceInfo {
   void fillReportSet(ReportType type, HidReportSet& set);
 
   Event closing_{Event::Reset::Manual};  // set by close() to end a waiting transfer
+  std::atomic<bool> closingFlag_{false};  // the same, cheap to test before a write
 
   std::shared_ptr<Handle> handle_;
   std::mutex handleMutex_;  // guards handle_ against close while a transfer is starting

@@ -30,6 +30,11 @@ void putLe16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
   b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 uint16_t getLe16(const uint8_t* b) { return static_cast<uint16_t>(b[0] | (b[1] << 8)); }
+
+void closeAll(std::vector<int>& fds) {
+  for (int fd : fds) ::close(fd);
+  fds.clear();
+}
 }  // namespace
 
 std::vector<uint8_t> encodeHello(const InterfaceInfo& info) {
@@ -59,6 +64,10 @@ bool decodeHello(const uint8_t* data, size_t len, InterfaceInfo& out) {
 struct SimInterface::Impl {
   mutable std::mutex mutex;
   std::vector<int> connections;
+  // Dropped connections, already shut down; the service thread closes them
+  // between polls so that it never reads a closed (or reused) descriptor.
+  std::vector<int> pendingClose;
+  bool serviceRunning = false;  // guarded by mutex
   Event wake{Event::Reset::Auto};
   std::atomic<bool> running{false};
   std::thread thread;
@@ -69,6 +78,8 @@ SimInterface::SimInterface(InterfaceInfo info) : info_(std::move(info)), impl_(s
 SimInterface::~SimInterface() {
   stop();
   dropConnections();
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  closeAll(impl_->pendingClose);
 }
 
 bool SimInterface::sendInputReport(const uint8_t* data, size_t len) {
@@ -92,17 +103,18 @@ void SimInterface::addConnection(int fd) {
 }
 
 void SimInterface::dropConnections() {
-  std::vector<int> old;
+  std::vector<int> closeNow;
   {
     std::lock_guard<std::mutex> lock(impl_->mutex);
-    old.swap(impl_->connections);
+    for (int fd : impl_->connections) ::shutdown(fd, SHUT_RDWR);  // the host sees the hang-up at once
+    auto& target = impl_->serviceRunning ? impl_->pendingClose : closeNow;
+    target.insert(target.end(), impl_->connections.begin(), impl_->connections.end());
+    impl_->connections.clear();
   }
-  for (int fd : old) {
-    ::shutdown(fd, SHUT_RDWR);
-    ::close(fd);
-  }
+  for (int fd : closeNow) ::close(fd);
   impl_->wake.set();
 }
+
 
 size_t SimInterface::connectionCount() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
@@ -111,6 +123,10 @@ size_t SimInterface::connectionCount() const {
 
 void SimInterface::start() {
   if (impl_->running.exchange(true)) return;
+  {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->serviceRunning = true;
+  }
   impl_->thread = std::thread([this] { serviceLoop(); });
 }
 
@@ -118,14 +134,19 @@ void SimInterface::stop() {
   if (!impl_->running.exchange(false)) return;
   impl_->wake.set();
   if (impl_->thread.joinable()) impl_->thread.join();
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->serviceRunning = false;
+  closeAll(impl_->pendingClose);
 }
 
 void SimInterface::serviceLoop() {
   std::vector<uint8_t> buf(kMaxReportSize);
+  std::vector<pollfd> fds;
   while (impl_->running.load()) {
-    std::vector<pollfd> fds{{impl_->wake.fd(), POLLIN, 0}};
+    fds.assign(1, pollfd{impl_->wake.fd(), POLLIN, 0});
     {
       std::lock_guard<std::mutex> lock(impl_->mutex);
+      closeAll(impl_->pendingClose);
       for (int fd : impl_->connections) fds.push_back({fd, POLLIN, 0});
     }
     int r = ::poll(fds.data(), fds.size(), -1);

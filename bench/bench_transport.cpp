@@ -1,0 +1,174 @@
+// Round trips of the command channel over the simulated link against a bare
+// SOCK_SEQPACKET socket pair measured in the same run, and light-frame streaming.
+#include <benchmark/benchmark.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "platform/debug.h"
+#include "platform/hid/hid_device.h"
+#include "platform/hid/sim_link.h"
+#include "transport/command_set.h"
+#include "transport/hid_channel.h"
+
+namespace {
+
+using namespace kavro;
+using transport::kPacketSize;
+using Clock = std::chrono::steady_clock;
+
+// Vendor collection with report id 4: 63 data bytes in and out.
+const std::vector<uint8_t> kDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x04, 0x09,
+                                          0x01, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x3F,
+                                          0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
+
+// Answers every request with the request itself.
+class EchoDevice : public hid::sim::SimInterface {
+ public:
+  EchoDevice() : SimInterface(hid::sim::InterfaceInfo{"bench-echo", 0x0c45, 0x7666, 1, kDescriptor}) {}
+  ~EchoDevice() override { stop(); }
+  void onOutputReport(const uint8_t* data, size_t len) override { sendInputReport(data, len); }
+};
+
+// A channel opened on a registered echo device for the life of one benchmark.
+struct EchoRig {
+  std::shared_ptr<EchoDevice> dev = std::make_shared<EchoDevice>();
+  transport::HidChannel ch;
+  bool ok = false;
+  EchoRig() {
+    hid::sim::registerInterface(dev);
+    hid::HidDeviceInfo lister;
+    if (!lister.enumerate()) return;
+    while (const std::string* p = lister.nextPath()) {
+      if (p->rfind("sim:bench-echo#", 0) == 0) ok = ch.openPath(*p);
+    }
+  }
+  ~EchoRig() {
+    ch.closeChannel();
+    dev->stop();
+    hid::sim::unregisterInterface(dev);
+  }
+};
+
+// Best rate seen over the runs of each benchmark (other load on the machine
+// only ever slows a run down).
+double g_channelPerSec = 0, g_hidPerSec = 0, g_barePerSec = 0, g_framesPerSec = 0;
+
+void keepBest(double& best, double rate) { best = std::max(best, rate); }
+
+double perSecond(int64_t count, Clock::time_point start) {
+  const double s = std::chrono::duration<double>(Clock::now() - start).count();
+  return s > 0 ? static_cast<double>(count) / s : 0;
+}
+
+void BM_ChannelRoundTrip(benchmark::State& state) {
+  EchoRig rig;
+  if (!rig.ok) return state.SkipWithError("could not open the simulated interface");
+  std::array<uint8_t, kPacketSize> request{4, 0, 0, transport::kCmdReadSettings, 8}, answer{};
+  transport::sealPacket(request.data());
+  const auto start = Clock::now();
+  for (auto _ : state) {
+    size_t got = 0;
+    if (rig.ch.sendAndReceive(request.data(), request.size(), answer.data(), answer.size(), &got) != 1) {
+      return state.SkipWithError("exchange failed");
+    }
+  }
+  keepBest(g_channelPerSec, perSecond(state.iterations(), start));
+  state.counters["round_trips"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The same round trip straight through the HID layer, without the channel:
+// tells the channel's own share apart from the link's.
+void BM_HidRoundTrip(benchmark::State& state) {
+  EchoRig rig;
+  if (!rig.ok) return state.SkipWithError("could not open the simulated interface");
+  std::array<uint8_t, kPacketSize> request{4, 0, 0, transport::kCmdReadSettings, 8}, answer{};
+  const auto start = Clock::now();
+  for (auto _ : state) {
+    size_t n = 0;
+    if (!rig.ch.hid.writeReport(request.size(), &n, request.data(), transport::kShortTimeoutMs) ||
+        !rig.ch.hid.readReport(answer.size(), &n, answer.data(), transport::kShortTimeoutMs)) {
+      return state.SkipWithError("hid round trip failed");
+    }
+  }
+  keepBest(g_hidPerSec, perSecond(state.iterations(), start));
+  state.counters["round_trips"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_BareSocketRoundTrip(benchmark::State& state) {
+  int fds[2];
+  if (::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds) != 0) return state.SkipWithError("socketpair failed");
+  std::thread echo([fd = fds[1]] {
+    uint8_t buf[kPacketSize];
+    for (;;) {
+      const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+      if (n <= 0 || ::send(fd, buf, static_cast<size_t>(n), MSG_NOSIGNAL) != n) return;
+    }
+  });
+  std::array<uint8_t, kPacketSize> request{4, 0, 0, transport::kCmdReadSettings, 8}, answer{};
+  const auto start = Clock::now();
+  for (auto _ : state) {
+    if (::send(fds[0], request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(kPacketSize) ||
+        ::recv(fds[0], answer.data(), answer.size(), 0) != static_cast<ssize_t>(kPacketSize)) {
+      state.SkipWithError("socket round trip failed");
+      break;
+    }
+  }
+  keepBest(g_barePerSec, perSecond(state.iterations(), start));
+  state.counters["round_trips"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  ::shutdown(fds[0], SHUT_RDWR);
+  echo.join();
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+void BM_StreamLightFrame(benchmark::State& state) {
+  constexpr size_t kFrameBytes = 378;  // 126 keys x 3 colour bytes
+  EchoRig rig;
+  if (!rig.ok) return state.SkipWithError("could not open the simulated interface");
+  std::array<uint8_t, kFrameBytes> frame{};
+  for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i);
+  const auto start = Clock::now();
+  for (auto _ : state) {
+    if (transport::streamLightFrame(rig.ch, frame.data(), frame.size()) != transport::kCmdOk) {
+      return state.SkipWithError("frame failed");
+    }
+  }
+  keepBest(g_framesPerSec, perSecond(state.iterations(), start));
+  state.counters["frames"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_BareSocketRoundTrip)->UseRealTime();
+BENCHMARK(BM_HidRoundTrip)->UseRealTime();
+BENCHMARK(BM_ChannelRoundTrip)->UseRealTime();
+BENCHMARK(BM_StreamLightFrame)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  kavro::dbg::setEnabled(false);  // no packet lines while measuring
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+
+  std::printf("\nbare socket round trips/s:   %.0f\n", g_barePerSec);
+  std::printf("hid layer round trips/s:     %.0f\n", g_hidPerSec);
+  std::printf("channel round trips/s:       %.0f\n", g_channelPerSec);
+  // Time per channel trip over time per bare (or hid-layer) trip.
+  if (g_barePerSec > 0 && g_channelPerSec > 0) {
+    std::printf("channel time / bare time:    %.2f (goal <= 1.25)\n", g_barePerSec / g_channelPerSec);
+  }
+  if (g_hidPerSec > 0 && g_channelPerSec > 0) {
+    std::printf("channel time / hid time:     %.2f\n", g_hidPerSec / g_channelPerSec);
+  }
+  std::printf("378-byte light frames/s:     %.0f\n", g_framesPerSec);
+  return 0;
+}

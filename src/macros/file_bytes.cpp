@@ -1,0 +1,75 @@
+#include "macros/file_bytes.h"
+
+#include <atomic>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kavro::macros {
+namespace {
+
+std::atomic<bool> g_failWrites{false};
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+bool writeAll(int fd, const std::string& bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> readFileBytes(const std::string& path, std::size_t maxBytes) {
+  FdCloser f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (f.fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > maxBytes) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(f.fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return std::nullopt;  // shrank or failed while reading
+    got += static_cast<std::size_t>(n);
+  }
+  return bytes;
+}
+
+bool writeFileBytes(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return false;
+  std::string tmp = path + ".tmp-XXXXXX";
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) return false;
+  // Keep the mode of a file being replaced; new files get the usual 0644.
+  struct stat st {};
+  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+  bool ok = !g_failWrites.load() && writeAll(fd, bytes) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(tmp.c_str());
+  return ok;
+}
+
+namespace testing {
+void setByteWriteFailure(bool fail) { g_failWrites.store(fail); }
+}  // namespace testing
+
+}  // namespace kavro::macros
