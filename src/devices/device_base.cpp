@@ -1,0 +1,237 @@
+#include "devices/device_base.h"
+
+#include <QCoreApplication>
+
+#include "app/controls/device_key_button.h"
+#include "app/controls/select_panel.h"
+#include "devices/device_power.h"
+#include "platform/event.h"
+#include "profiles/profile_paths.h"
+#include "skin/window.h"
+#include "transport/command_set.h"
+
+namespace kavro::devices {
+
+namespace {
+constexpr char kKeyPrefix[] = "key_";
+constexpr char kLightPrefix[] = "light_";
+constexpr char kFunctionSwitch[] = "device_function_switch";
+constexpr char kKeyFunctionSwitch[] = "device_key_function_switch";
+constexpr uint8_t kWirelessByte = 3;   // status block: replaced by the channel's long-mode flag
+constexpr uint8_t kPowerEventByte = 4;  // status block: sent with the power message
+
+// Splits "key_12" into the number after a case-insensitive prefix; -1 when the
+// prefix differs or no number follows.
+int numberAfter(const QString& text, const char* prefix) {
+  const QString p = QString::fromLatin1(prefix);
+  if (!text.startsWith(p, Qt::CaseInsensitive)) return -1;
+  bool ok = false;
+  const int n = text.mid(p.size()).toInt(&ok);
+  return ok && n >= 0 ? n : -1;
+}
+}  // namespace
+
+CHalvionUSBDevice::CHalvionUSBDevice(QWidget* parent) : CHorizontalLayoutUI(parent) {}
+
+CHalvionUSBDevice::~CHalvionUSBDevice() {
+  channel.closeChannel();
+  notifyChannel.closeChannel();
+}
+
+void CHalvionUSBDevice::initPage() {
+  keyButtons.assign(static_cast<size_t>(keyCount), nullptr);
+  lightButtons.assign(static_cast<size_t>(lightCount), nullptr);
+  if (pageXml.isEmpty()) {
+    setKeyCount(0);
+    setLightCount(0);
+    return;
+  }
+  app::CSelectPanelUI* panel = nullptr;
+  for (CControlUI* child : items_) {
+    if (child->GetClass() == QLatin1String("SelectPanel")) {
+      panel = qobject_cast<app::CSelectPanelUI*>(child);
+      break;
+    }
+  }
+  if (!panel) return;
+  for (app::CDeviceKeyButtonUI* button : panel->KeyButtons()) {
+    const int key = numberAfter(button->GetName(), kKeyPrefix);
+    if (key >= 0 && key < keyCount) keyButtons[static_cast<size_t>(key)] = button;
+    const int led = numberAfter(button->GetUserData(), kLightPrefix);
+    if (led >= 0 && led < lightCount) {
+      lightButtons[static_cast<size_t>(led)] = button;
+      button->setLight(0xFFFFFF, 255, true);
+    }
+  }
+}
+
+void CHalvionUSBDevice::effectBreathing() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::effectBreathing(engine_, params_);
+}
+void CHalvionUSBDevice::effectBreathCycle() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::effectBreathCycle(engine_, params_);
+}
+void CHalvionUSBDevice::effectRipple() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::effectRipple(engine_, params_);
+}
+void CHalvionUSBDevice::effectSpectrum() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::effectSpectrum(engine_, params_);
+}
+void CHalvionUSBDevice::effectBlinkWheel() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::effectBlinkWheel(engine_, params_, static_cast<uint32_t>(tickMs()));
+}
+void CHalvionUSBDevice::effectBlinkFour() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::effectBlinkFour(engine_, params_, static_cast<uint32_t>(tickMs()));
+}
+void CHalvionUSBDevice::effectOff() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::effectOff(engine_);
+}
+
+std::vector<lighting::LedColor> CHalvionUSBDevice::ledSnapshot() const {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  return engine_.leds;
+}
+
+void CHalvionUSBDevice::paintLightButtons(const std::vector<lighting::LedColor>& frame) {
+  for (size_t n = 0; n < frame.size() && n < lightButtons.size(); ++n) {
+    app::CDeviceKeyButtonUI* b = lightButtons[n];
+    if (b && b->IsVisible()) b->setLight(lighting::buttonColor(frame[n]), frame[n].brightness, true);
+  }
+}
+
+void CHalvionUSBDevice::sendFrame(const std::vector<lighting::LedColor>& frame) {
+  if (channel.longTimeouts.load()) return;
+  if (tickMs() < framePauseUntil_) return;
+  const std::vector<uint8_t> bytes = lighting::streamFrameBytes(frame);
+  if (transport::streamLightFrame(channel, bytes.data(), bytes.size()) != transport::kCmdOk) {
+    framePauseUntil_ = tickMs() + kFailedFramePauseMs;
+  }
+}
+
+void CHalvionUSBDevice::streamLights() {
+  if (!streamEnabled) return;
+  const auto frame = ledSnapshot();
+  paintLightButtons(frame);
+  sendFrame(frame);
+}
+
+void CHalvionUSBDevice::setLedColor(size_t n, uint32_t value) {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::setLedColor(engine_, n, value);
+}
+
+uint32_t CHalvionUSBDevice::getLedColor(size_t n) const {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  return lighting::getLedColor(engine_, n);
+}
+
+void CHalvionUSBDevice::pollStatus() {
+  if (!channel.isConnected()) return;
+  std::array<uint8_t, kPowerStatusBytes> status{};
+  if (transport::readBlock(channel, status.data(), status.size(), 0) != transport::kCmdOk) return;
+  status[kWirelessByte] = channel.longTimeouts.load() ? 1 : 0;
+  if (powerControl) powerControl->setStatus(status);
+  sendToOwner(kMsgPowerStatus, status[kPowerEventByte], 0);
+}
+
+void CHalvionUSBDevice::sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lParam) {
+  if (auto* w = qobject_cast<skin::CWindowWnd*>(ownerWindow.data())) w->SendMessage(msg, wParam, lParam);
+}
+
+void CHalvionUSBDevice::setKeyFunctionMap(const std::map<int, int>& map) { keyFunctionMap = map; }
+
+void CHalvionUSBDevice::decayKeyGlow(size_t key, bool fine) {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::decayKeyGlow(engine_, key, fine);
+}
+void CHalvionUSBDevice::lightGlowingColumns() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::lightGlowingColumns(engine_);
+}
+void CHalvionUSBDevice::shiftColumns(bool right) {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::shiftColumns(engine_, right);
+}
+void CHalvionUSBDevice::clearGlow() {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::clearGlow(engine_);
+}
+
+void CHalvionUSBDevice::selectFunctionPanel(int type) {
+  functionMode = type;
+  if (!switchesLooked_) {
+    switchesLooked_ = true;
+    functionSwitch_ = qobject_cast<skin::CTabLayoutUI*>(FindControlByName(kFunctionSwitch));
+    keyFunctionSwitch_ = qobject_cast<skin::CTabLayoutUI*>(FindControlByName(kKeyFunctionSwitch));
+  }
+  int first = 0, second = 0;
+  bool touchSecond = true;
+  switch (type) {
+    case kTypeMouse:
+    case kTypeMouseLong: first = 0, second = 1; break;
+    case kTypeMousepad:
+    case kTypeHeadset: first = 1, touchSecond = false; break;
+    case kTypeHeadsetPlain: first = 0, second = 2; break;
+    case kTypeHub: first = 2, touchSecond = false; break;
+    default: break;
+  }
+  if (functionSwitch_) functionSwitch_->SelectItem(first);
+  if (touchSecond && keyFunctionSwitch_) keyFunctionSwitch_->SelectItem(second);
+}
+
+void CHalvionUSBDevice::setLightParams(const DeviceLightParams& p) {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  params_ = p.light;
+  lightParam3 = p.param3;
+  lightParam4 = p.param4;
+}
+
+DeviceLightParams CHalvionUSBDevice::getLightParams() const {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  return {params_, lightParam3, lightParam4};
+}
+
+void CHalvionUSBDevice::setKeyCount(int n) {
+  keyCount = std::max(n, 0);
+  keyButtons.assign(static_cast<size_t>(keyCount), nullptr);
+}
+
+void CHalvionUSBDevice::setLightCount(int n) {
+  lightCount = std::max(n, 0);
+  lightButtons.assign(static_cast<size_t>(lightCount), nullptr);
+  ledAux.assign(static_cast<size_t>(lightCount), {});
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  lighting::setLightCount(engine_, static_cast<size_t>(lightCount));
+}
+
+void CHalvionUSBDevice::setPowerControl(CMpDevicePowerUI* control) { powerControl = control; }
+
+void CHalvionUSBDevice::setInterfaceRow(const DeviceInterfaceRow& row) {
+  interfaceRow = row;
+  deviceType = row.type;
+  role = row.role;
+}
+
+std::string CHalvionUSBDevice::programFolder() {
+  const QString dir = QCoreApplication::applicationDirPath();
+  return dir.toStdString();
+}
+
+std::string CHalvionUSBDevice::defaultDataPath() const {
+  return profiles::joinPath(profiles::defaultDataFolderFor(programFolder()), typeName + profiles::kProfileExtension);
+}
+
+std::string CHalvionUSBDevice::userDataFolder() const {
+  const std::string folder = profiles::deviceProfileFolder(typeName);
+  profiles::ensureFolder(folder);
+  return folder + "/";
+}
+
+}  // namespace kavro::devices

@@ -1,0 +1,205 @@
+#pragma once
+// CHalvionUSBDevice: the common base of the device classes. A device object is
+// at once the device's page in the main window (a horizontal layout of the
+// skin) and the program's model of the device: it owns the command channel and
+// the notify channel, the LED colour model with its software lighting engine,
+// and the on-screen key and light buttons.
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "devices/discovery/device_tables.h"
+#include "devices/lighting/engine.h"
+#include "skin/container.h"
+#include "transport/hid_channel.h"
+
+namespace kavro::app {
+class CDeviceKeyButtonUI;
+}
+
+namespace kavro::devices {
+
+class CMpDevicePowerUI;
+class CDeviceOptionUI;
+
+// The eight lighting bytes and the two further parameters of a device.
+struct DeviceLightParams {
+  lighting::LightParams light;
+  uint32_t param3 = 0;
+  uint32_t param4 = 0;  // the keyboard passes its profile number here
+};
+
+// Private window messages a device sends to its owner window.
+constexpr unsigned kMsgPowerStatus = 0xD01;      // wParam: status byte 4; lParam 0
+constexpr unsigned kMsgSettingsReread = 0xD00;   // settings re-read on the device
+
+constexpr size_t kDeviceInfoBytes = 34;
+constexpr size_t kPowerStatusBytes = 6;
+constexpr size_t kLedAuxBytes = 13;
+constexpr int kFailedFramePauseMs = 200;
+
+class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
+  Q_OBJECT
+ public:
+  explicit CHalvionUSBDevice(QWidget* parent = nullptr);
+  ~CHalvionUSBDevice() override;
+  QString GetClass() const override { return QStringLiteral("HalvionUSBDevice"); }
+
+  // ---- operations in slot order -------------------------------------------
+  // 1. Binds the "key_"/"light_" buttons of the page's key layout panel.
+  virtual void initPage();
+  // 2. Brings the page and preview in line with the current lighting
+  //    parameters (after a profile or synchronised change).
+  virtual void applyLightState() {}
+  // 3..9. Software effects: one frame into the colour model per call.
+  virtual void effectBreathing();
+  virtual void effectBreathCycle();
+  virtual void effectRipple();
+  virtual void effectSpectrum();
+  virtual void effectBlinkWheel();
+  virtual void effectBlinkFour();
+  virtual void effectOff();
+  // 10. Paints the light buttons and streams the colour model to the device.
+  virtual void streamLights();
+  // 11, 12. One entry of the colour model (red | green << 8 | blue << 16 | brightness << 24).
+  virtual void setLedColor(size_t n, uint32_t value);
+  virtual uint32_t getLedColor(size_t n) const;
+  // 13. The device arrived 500 ms ago: read it, load and show its profile.
+  virtual void onConnected() {}
+  // 14. Timer 1002: re-read the device's settings.
+  virtual void onRefreshTimer() {}
+  // 15, 16. Timers 1003 and 1004.
+  virtual void onAuxTimer1003() {}
+  virtual void onAuxTimer1004() {}
+  // 17. Battery and link status, every 5000 ms while open and hasPowerStatus:
+  //     the 6-byte status block goes to the power display and the owner window.
+  virtual void pollStatus();
+  // 18. The device's notify interface has arrived: open it and listen.
+  virtual void attachNotifyInterface(const std::string& path) { (void)path; }
+  // 19. The notify interface has gone.
+  virtual void detachNotifyInterface() {}
+  // 20. Refresh the key captions and marks of the page.
+  virtual void refreshKeyCaptions() {}
+  // 21. The command interface has gone (the channel is closed already).
+  virtual void onDisconnected() {}
+  // 22..25. Writes to the device.
+  virtual int writeKeyAssignments() { return 0; }
+  virtual int resetKeyAssignments() { return 0; }
+  virtual int writeMacros() { return 0; }
+  virtual int writeLightSettings() { return 0; }
+  // 26. Gathers the macro and light names the panels list.
+  virtual void collectNameLists() {}
+  // 27.
+  virtual void setKeyFunctionMap(const std::map<int, int>& map);
+  // 28..31. Afterglow.
+  virtual void decayKeyGlow(size_t key, bool fine);
+  virtual void lightGlowingColumns();
+  virtual void shiftColumns(bool right);
+  virtual void clearGlow();
+  // 32, 33. Function panels by device type.
+  virtual void selectFunctionPanel(int deviceType);
+  virtual int getFunctionMode() const { return functionMode; }
+  // 34..36. Profile files.
+  virtual void openProfileFiles() {}
+  virtual std::string profileText() { return {}; }
+  virtual void saveProfileData() {}
+  // 37, 38.
+  virtual void setKindIndex(int index) { kindIndex = index; }
+  virtual int getKindIndex() const { return kindIndex; }
+  // 39. Stores the lighting parameters (subclasses also store them in the profile).
+  virtual void setLightParams(const DeviceLightParams& params);
+  // 40.
+  virtual void setSelection(uint32_t value) { selection = value; }
+  // Shared by every device class.
+  virtual DeviceLightParams getLightParams() const;
+  // Whether the tab should run the 5 ms frame timer now: a device whose
+  // frames go to the device always does; one that only paints its preview
+  // needs it only while the user can see the page.
+  virtual bool needsFrames() const { return streamEnabled != 0; }
+  // The tab that drives this device (set when the pages are built).
+  void setTab(class CDeviceOptionUI* tab) { tab_ = tab; }
+  CDeviceOptionUI* tab() const { return tab_; }
+
+  // ---- non-virtual operations ---------------------------------------------
+  void setKeyCount(int n);
+  void setLightCount(int n);
+  void setPageXml(const QString& path) { pageXml = path; }
+  void setLightFilePrefix(const std::string& prefix) { lightFilePrefix = prefix; }
+  void setTypeName(const std::string& name) { typeName = name; }
+  void setOwnerWindow(QWidget* window) { ownerWindow = window; }
+  void setPowerControl(CMpDevicePowerUI* control);
+  void setInterfaceRow(const DeviceInterfaceRow& row);
+  void setStreamEnabled(bool on) { streamEnabled = on ? 1 : 0; }
+  bool isStreamEnabled() const { return streamEnabled != 0; }
+  // "<exe dir>/DefaultData/<typeName>.Json".
+  std::string defaultDataPath() const;
+  // "<user data>/KAVRO TR-P40 Mechanical Keyboard/<typeName>/", created level by level.
+  std::string userDataFolder() const;
+  // The folder of the program's executable (resources live beside it).
+  static std::string programFolder();
+
+  // A copy of the colour model (taken under the lighting lock).
+  std::vector<lighting::LedColor> ledSnapshot() const;
+  CMpDevicePowerUI* getPowerControl() const { return powerControl; }
+  const DeviceInterfaceRow& getInterfaceRow() const { return interfaceRow; }
+  app::CDeviceKeyButtonUI* keyButton(size_t n) const { return n < keyButtons.size() ? keyButtons[n] : nullptr; }
+  app::CDeviceKeyButtonUI* lightButton(size_t n) const {
+    return n < lightButtons.size() ? lightButtons[n] : nullptr;
+  }
+
+  // ---- fields ---------------------------------------------------------------
+  transport::HidChannel channel;        // the vendor command interface
+  transport::HidChannel notifyChannel;  // the second interface, read by the input thread
+  QString pageXml;
+  std::string lightFilePrefix;
+  std::string typeName;
+  std::array<uint8_t, kDeviceInfoBytes> deviceInfo{};
+  int keyCount = 0;
+  int lightCount = 0;
+  std::vector<app::CDeviceKeyButtonUI*> keyButtons;
+  std::vector<app::CDeviceKeyButtonUI*> lightButtons;
+  std::vector<std::array<uint8_t, kLedAuxBytes>> ledAux;
+  std::map<int, int> keyToTablePos, keyToLed, keyFunctionMap;
+  uint32_t lightParam3 = 0, lightParam4 = 0;
+  int streamEnabled = 1;
+  int secondEnable = 1;
+  int hasPowerStatus = 0;
+  int functionMode = 1;
+  int kindIndex = 0;
+  int deviceType = 0, role = 0;
+  int thirdValue = 0;
+  uint32_t selection = 0;
+  DeviceInterfaceRow interfaceRow;
+  QPointer<QWidget> ownerWindow;
+  CMpDevicePowerUI* powerControl = nullptr;
+
+ protected:
+  // The lighting engine state and parameters; guarded by lightMutex_.
+  lighting::EngineState engine_;
+  lighting::LightParams params_;
+  mutable std::mutex lightMutex_;
+  // Two locks for the subclasses' own data (per-key list, custom steps).
+  std::mutex dataLockA_, dataLockB_;
+
+  // Streams a frame unless a failed frame asked for a pause (the window
+  // thread is never put to sleep for it).
+  void sendFrame(const std::vector<lighting::LedColor>& frame);
+  // Paints the visible light buttons from a frame.
+  void paintLightButtons(const std::vector<lighting::LedColor>& frame);
+  // Sends a numbered message to the owner window, if there is one.
+  void sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lParam);
+
+ private:
+  skin::CTabLayoutUI* functionSwitch_ = nullptr;
+  skin::CTabLayoutUI* keyFunctionSwitch_ = nullptr;
+  bool switchesLooked_ = false;
+  CDeviceOptionUI* tab_ = nullptr;
+  uint64_t framePauseUntil_ = 0;
+};
+
+}  // namespace kavro::devices
