@@ -1,0 +1,59 @@
+#include "sim/mousepad_emulator.h"
+
+#include "sim/descriptors.h"
+
+namespace kavro::sim {
+
+void putPadBlocks(std::vector<uint8_t>& m, unsigned slots, const uint8_t* effects) {
+  for (unsigned s = 0; s < slots; ++s) {
+    const size_t at = s * pad::kSlotStride;
+    m[at + block::kEffect] = effects[s];
+    m[at + block::kBrightness] = 5;
+    m[at + block::kSpeed] = 2;
+    m[at + block::kDirection] = 1;
+    m[at + block::kMultiColor] = 1;
+    m[at + block::kRed] = 0;
+    m[at + block::kGreen] = 128;
+    m[at + block::kBlue] = 255;
+    // The device's own values (zone calibration): distinct, so that a host
+    // that does not send them back unchanged is easy to see.
+    for (size_t i = 0; i < pad::kDeviceByteCount; ++i) m[at + pad::kDeviceBytes + i] = static_cast<uint8_t>(0x30 + i);
+  }
+  m[block::kSlotByte] = 0;
+}
+
+FirmwareConfig mousepadConfig() {
+  FirmwareConfig c;
+  c.kind = "mousepad";
+  c.info[info::kFirmwareLo] = 0x01;
+  c.info[info::kFirmwareHi] = 0x01;
+  c.info[info::kDeviceType] = 3;
+  c.info[info::kSlotCount] = pad::kSlots;
+  c.info[info::kFrameLeds] = pad::kLeds;
+  c.settings.assign(pad::kSettingsSize, 0);
+  const uint8_t effects[pad::kSlots] = {0, 1, 2, 6};
+  putPadBlocks(c.settings, pad::kSlots, effects);
+  c.slotCount = pad::kSlots;
+  c.slotStride = pad::kSlotStride;
+  c.blockSize = pad::kBlockSize;
+  c.frameLeds = pad::kLeds;
+  c.status = {100, 0, 0, 0, 0, 0};  // mains powered, no phone on the charging pad
+  c.commands = {wire::kBeginConfig, wire::kEndConfig,  wire::kReadInfo,   wire::kReadSettings, wire::kWriteSettings,
+                wire::kStreamFrame, wire::kExitNotice, wire::kReadStatus, wire::kQueryLink};
+  return c;
+}
+
+MousepadEmulator::MousepadEmulator(std::shared_ptr<Presence> presence, const std::string& namePrefix)
+    : Emulator(DeviceKind::Mousepad, mousepadConfig(), std::move(presence), namePrefix) {
+  const unsigned vendor = addInterface(1, kMousepadVid, kMousepadPid, vendorInterfaceDescriptor());
+  setCommandInterface(vendor);
+  setNotify(vendor, kReportNotify);
+}
+
+MousepadEmulator::~MousepadEmulator() { shutdown(); }
+
+std::unique_ptr<Emulator> makeMousepad(std::shared_ptr<Presence> presence, const std::string& namePrefix) {
+  return std::make_unique<MousepadEmulator>(std::move(presence), namePrefix);
+}
+
+}  // namespace kavro::sim

@@ -1,0 +1,39 @@
+#pragma once
+// The mousepad, 0x0C45:0x6627. Lighting only.
+//   interface 1: the four collections of descriptors.h (notify on col03,
+//                commands on col04); it has no interface 0 of its own.
+// Settings: 21-byte blocks at slot x 64; bytes 9..20 hold the pad's own
+// values, which the host sends back as it read them.
+#include <memory>
+#include <string>
+
+#include "sim/emulator.h"
+
+namespace kavro::sim {
+
+constexpr uint16_t kMousepadVid = 0x0C45;
+constexpr uint16_t kMousepadPid = 0x6627;
+
+namespace pad {
+constexpr unsigned kSlots = 4;
+constexpr size_t kSlotStride = 64;
+constexpr size_t kBlockSize = 21;
+constexpr size_t kSettingsSize = 256;
+constexpr size_t kDeviceBytes = 9;     // first of the device's own bytes 9..20
+constexpr size_t kDeviceByteCount = 12;
+constexpr unsigned kLeds = 15;
+}  // namespace pad
+
+// Fills the 21-byte lighting blocks of a pad-like device (mousepad, headset).
+void putPadBlocks(std::vector<uint8_t>& settings, unsigned slots, const uint8_t* effects);
+FirmwareConfig mousepadConfig();
+
+class MousepadEmulator final : public Emulator {
+ public:
+  MousepadEmulator(std::shared_ptr<Presence> presence, const std::string& namePrefix);
+  ~MousepadEmulator() override;
+};
+
+std::unique_ptr<Emulator> makeMousepad(std::shared_ptr<Presence> presence, const std::string& namePrefix);
+
+}  // namespace kavro::sim
