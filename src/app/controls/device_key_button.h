@@ -1,0 +1,43 @@
+#pragma once
+// CDeviceKeyButtonUI: one key of a device picture and, at the same time, one
+// LED. Paints the key, then its light tinted with the LED colour and
+// brightness, then the key-assignment mark; a double click sends "dbclick".
+#include "skin/button.h"
+
+namespace kavro::app {
+
+class CDeviceKeyButtonUI : public skin::CButtonUI {
+  Q_OBJECT
+ public:
+  explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
+  QString GetClass() const override { return QStringLiteral("DeviceKeyButton"); }
+
+  // colorRef is red | green << 8 | blue << 16; brightness 0…255.
+  void setLight(uint32_t colorRef, int brightness, bool shown);
+  uint32_t getLightColor() const { return lightColor_; }
+  int getLightBrightness() const { return lightBrightness_; }
+  bool isLightShown() const { return lightShown_; }
+  void setKeyMarkHidden(bool hidden);
+  bool isKeyMarkHidden() const { return keyMarkHidden_; }
+  void setSelectedByRubberBand(bool selected);
+  bool isSelectedByRubberBand() const { return rubberSelected_; }
+
+  void SetAttribute(const QString& name, const QString& value) override;
+  void PaintStatusImage(QPainter& p) override;
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+ private:
+  void paintLight(QPainter& p);
+  void paintKeyMark(QPainter& p);
+
+  QString lightImage_, keySetImage_;
+  uint32_t lightColor_ = 255;
+  int lightBrightness_ = 200;
+  bool lightShown_ = false;
+  bool keyMarkHidden_ = true;
+  bool rubberSelected_ = false;
+};
+
+}  // namespace kavro::app

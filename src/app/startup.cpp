@@ -1,0 +1,92 @@
+#include "app/startup.h"
+
+#include <QApplication>
+
+#include "app/app_messages.h"
+#include "app/control_registry.h"
+#include "app/inter_program.h"
+#include "app/main_wnd.h"
+#include "app/private_fonts.h"
+#include "app/single_instance.h"
+#include "platform/debug.h"
+#include "skin/resource_manager.h"
+#ifdef KAVRO_HAVE_SIM
+#include "sim/demo.h"
+#endif
+
+namespace kavro::app {
+
+StartOptions parseCommandLine(const QStringList& args) {
+  StartOptions o;
+  for (const QString& a : args) {
+    if (a == "--debug") o.debug = true;
+    else if (a.startsWith("--simulate=")) o.simulate = a.mid(int(strlen("--simulate=")));
+    else if (a == "--simulate") o.simulate = QStringLiteral("all");
+  }
+  return o;
+}
+
+namespace {
+
+void startDemoDevices(const QString& kinds) {
+  if (kinds.isEmpty()) return;
+#ifdef KAVRO_HAVE_SIM
+  std::string error;
+  if (!sim::startDemo(kinds.toStdString(), &error)) dbg::printf("--simulate: %s\n", error.c_str());
+#else
+  dbg::write("--simulate: this build has no simulated devices\n");
+#endif
+}
+
+void stopDemoDevices(const QString& kinds) {
+  if (kinds.isEmpty()) return;
+#ifdef KAVRO_HAVE_SIM
+  sim::stopDemo();
+#endif
+}
+
+}  // namespace
+
+int runProgram(int argc, char** argv) {
+  dbg::initFromEnvironment();
+  QApplication app(argc, argv);
+  const StartOptions options = parseCommandLine(QApplication::arguments().mid(1));
+  if (options.debug) dbg::setEnabled(true);
+  const QString programFolder = QApplication::applicationDirPath();
+
+  std::vector<PrivateFont> fonts = loadPrivateFonts(programFolder);
+  const skin::UINT instanceMessage = registerInstanceMessage();
+  dbg::printf("软件标示：%d", instanceMessage);
+
+  SingleInstance instance(QString::fromLatin1(kInstanceMutexName));
+  if (!instance.acquire()) {
+    instance.notifyRunning();
+    releasePrivateFonts(fonts);
+    return 0;
+  }
+
+  registerControls(programFolder + "/skin/");
+  registerProgramMessages();
+  startDemoDevices(options.simulate);
+
+  auto* window = new CMainWnd;
+  window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572);
+  QObject::connect(&instance, &SingleInstance::activationRequested, window,
+                   [window, instanceMessage](qulonglong w, qlonglong l) {
+                     window->PostMessage(instanceMessage, static_cast<skin::WPARAM>(w), static_cast<skin::LPARAM>(l));
+                   });
+  InterProgramBus bus;
+  bus.setTarget(window);
+  bus.start();
+  window->CenterWindow();
+  window->ShowWindow(true);
+  app.exec();
+
+  delete window;
+  stopDemoDevices(options.simulate);
+  skin::CResourceManager::GetInstance().Release();
+  releasePrivateFonts(fonts);
+  return 0;
+}
+
+}  // namespace kavro::app

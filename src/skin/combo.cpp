@@ -1,0 +1,276 @@
+#include "skin/combo.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QWheelEvent>
+
+#include "skin/render.h"
+#include "skin/resource_manager.h"
+
+namespace kavro::skin {
+
+CComboUI::CComboUI(QWidget* parent) : CContainerUI(parent) {
+  setFocusPolicy(Qt::ClickFocus);
+  setCursor(Qt::PointingHandCursor);
+}
+
+CComboUI::~CComboUI() { delete popup_; }
+
+bool CComboUI::AddAt(CControlUI* control, int index) {
+  if (!CContainerUI::AddAt(control, index)) return false;
+  control->QWidget::setVisible(false);  // items live in the pop-up, not in the box
+  if (IListItemUI* item = itemAt(ItemIndex(control))) {
+    item->SetOwner(this);
+    const int at = ItemIndex(control);
+    if (curSel_ >= 0 && at <= curSel_) ++curSel_;
+    if (item->IsSelected()) {  // selected="true" in the layout
+      item->SetSelectedState(false);
+      SelectItem(at, false, false);
+    }
+  }
+  if (popup_) popup_->update();
+  return true;
+}
+
+bool CComboUI::RemoveAt(int index, bool doNotDestroy) {
+  if (IListItemUI* item = itemAt(index)) item->SetOwner(nullptr);
+  if (!CContainerUI::RemoveAt(index, doNotDestroy)) return false;
+  if (index == curSel_) curSel_ = -1;
+  else if (index < curSel_) --curSel_;
+  update();
+  return true;
+}
+
+void CComboUI::RemoveAll() {
+  curSel_ = -1;
+  CContainerUI::RemoveAll();
+  update();
+}
+
+bool CComboUI::SelectItem(int index, bool, bool triggerEvent) {
+  if (index == curSel_) return true;
+  const int old = curSel_;
+  if (IListItemUI* prev = itemAt(curSel_)) prev->SetSelectedState(false);
+  if (index < 0 || index >= GetCount()) {
+    curSel_ = -1;
+    update();
+    return false;
+  }
+  IListItemUI* item = itemAt(index);
+  if (!item || !item->AsControl()->IsEnabled()) return false;
+  item->SetSelectedState(true);
+  curSel_ = index;
+  update();
+  if (triggerEvent) SendNotify(DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(index), static_cast<LPARAM>(old));
+  return true;
+}
+
+bool CComboUI::UnSelectItem(int index) {
+  if (index != curSel_ || index < 0) return false;
+  if (IListItemUI* item = itemAt(index)) item->SetSelectedState(false);
+  curSel_ = -1;
+  update();
+  return true;
+}
+
+QString CComboUI::GetText() const {
+  CControlUI* c = GetItemAt(curSel_);
+  return c ? c->GetText() : QString();
+}
+
+void CComboUI::ShowDropDown(bool show) {
+  if (!show) {
+    if (popup_) popup_->hide();
+    return;
+  }
+  if (!IsEnabled() || GetCount() == 0) return;
+  if (!popup_) popup_ = new ComboPopup(this);
+  popup_->open();
+}
+
+bool CComboUI::IsDropDownShown() const { return popup_ && popup_->isVisible(); }
+
+void CComboUI::SetAttribute(const QString& name, const QString& value) {
+  if (info_.setAttribute(name, value)) {
+    attrs_[name] = value;
+    return;
+  }
+  uint32_t c = 0;
+  int w = 0, h = 0;
+  Rect4 r;
+  if (name == "dropboxsize" && parseSize(value, &w, &h)) dropHeight_ = h;
+  else if (name == "textcolor" && parseColor(value, &c)) textColor_ = c;
+  else if (name == "hotbkcolor" && parseColor(value, &c)) hotBkColor_ = c;
+  else if (name == "font") font_ = parseInt(value, -1);
+  else if (name == "textpadding" && parseRect4(value, &r)) textPadding_ = r;
+  else if (name == "normalimage") normalImage_ = value;
+  else if (name == "hotimage") hotImage_ = value;
+  else if (name == "pushedimage") pushedImage_ = value;
+  else if (name == "disabledimage") disabledImage_ = value;
+  CContainerUI::SetAttribute(name, value);
+}
+
+QString CComboUI::GetAttribute(const QString& name) const {
+  if (name == "cursel") return QString::number(curSel_);
+  return CContainerUI::GetAttribute(name);
+}
+
+void CComboUI::PaintStatusImage(QPainter& p) {
+  if (isHot() && hotBkColor_) fillRounded(p, QRectF(rect()), argbColor(hotBkColor_), BorderRadius());
+  QString img = normalImage_;
+  if (!IsEnabled() && !disabledImage_.isEmpty()) img = disabledImage_;
+  else if (IsDropDownShown() && !pushedImage_.isEmpty()) img = pushedImage_;
+  else if (isHot() && !hotImage_.isEmpty()) img = hotImage_;
+  DrawImage(p, img);
+  const qreal s = GetScale();
+  QRectF arrow(width() - 20 * s, (height() - 8 * s) / 2, 8 * s, 8 * s);
+  drawGlyph(p, IsDropDownShown() ? Glyph::ArrowUp : Glyph::ArrowDown, arrow,
+            argbColor(IsEnabled() ? 0xFFAEB4C0 : 0xFF5A606C), 1.5 * s);
+}
+
+void CComboUI::PaintText(QPainter& p) {
+  CControlUI* item = GetItemAt(curSel_);
+  if (!item) return;
+  const QString text = item->GetDisplayText();
+  const double s = GetScale();
+  const QRect rc = rect().adjusted(qRound(textPadding_.l * s), qRound(textPadding_.t * s), -qRound(textPadding_.r * s),
+                                   -qRound(textPadding_.b * s));
+  p.save();
+  p.setFont(ScaledFont(font_));
+  p.setPen(argbColor(IsEnabled() ? textColor_ : info_.disabledTextColor));
+  p.drawText(rc, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+             p.fontMetrics().elidedText(text, Qt::ElideRight, rc.width()));
+  p.restore();
+}
+
+void CComboUI::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton || !IsEnabled()) return CContainerUI::mousePressEvent(e);
+  e->accept();
+  ShowDropDown(!IsDropDownShown());
+}
+
+void CComboUI::keyPressEvent(QKeyEvent* e) {
+  if (!IsEnabled()) return CContainerUI::keyPressEvent(e);
+  if (e->key() == Qt::Key_Up && curSel_ > 0) SelectItem(curSel_ - 1);
+  else if (e->key() == Qt::Key_Down && curSel_ + 1 < GetCount()) SelectItem(curSel_ + 1);
+  else if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return) ShowDropDown(true);
+  else CContainerUI::keyPressEvent(e);
+}
+
+void CComboUI::wheelEvent(QWheelEvent* e) { e->ignore(); }  // no accidental changes while scrolling a page
+
+// ---- ComboPopup ----
+
+ComboPopup::ComboPopup(CComboUI* owner) : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint), owner_(owner) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_TranslucentBackground);
+}
+
+int ComboPopup::RowHeight() const {
+  return qRound(owner_->GetListInfo()->itemHeight * owner_->GetScale());
+}
+
+void ComboPopup::open() {
+  const int rowH = RowHeight();
+  const int pad = qRound(4 * owner_->GetScale());
+  const int contentH = rowH * owner_->GetCount() + 2 * pad;
+  const int h = qMin(contentH, qRound(owner_->dropHeight_ * owner_->GetScale()));
+  QPoint pos = owner_->mapToGlobal(QPoint(0, owner_->height() + qRound(2 * owner_->GetScale())));
+  if (QScreen* sc = owner_->screen()) {
+    const QRect avail = sc->availableGeometry();
+    if (pos.y() + h > avail.bottom()) pos.setY(owner_->mapToGlobal(QPoint(0, 0)).y() - h - 2);
+  }
+  setGeometry(QRect(pos, QSize(owner_->width(), h)));
+  hot_ = owner_->GetCurSel();
+  scroll_ = 0;
+  if (hot_ >= 0) scroll_ = qBound(0, hot_ * rowH - (h - rowH) / 2, qMax(0, contentH - h));
+  show();
+  setFocus();
+  owner_->update();
+}
+
+QRect ComboPopup::RowRect(int row) const {
+  const int pad = qRound(4 * owner_->GetScale());
+  return QRect(pad, pad + row * RowHeight() - scroll_, width() - 2 * pad, RowHeight());
+}
+
+int ComboPopup::RowAt(const QPoint& pt) const {
+  for (int i = 0; i < owner_->GetCount(); ++i)
+    if (RowRect(i).contains(pt)) return i;
+  return -1;
+}
+
+void ComboPopup::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal s = owner_->GetScale();
+  fillRounded(p, QRectF(rect()), QColor(0x1C, 0x20, 0x27), 6 * s);
+  frameRounded(p, QRectF(rect()), QColor(0x34, 0x3A, 0x46), 1, 6 * s);
+  const TListInfoUI* info = owner_->GetListInfo();
+  p.setFont(owner_->ScaledFont(info->font));
+  p.setClipRect(rect().adjusted(1, 1, -1, -1));
+  for (int i = 0; i < owner_->GetCount(); ++i) {
+    const QRect rc = RowRect(i);
+    if (!rc.intersects(rect())) continue;
+    CControlUI* item = owner_->GetItemAt(i);
+    const bool selected = i == owner_->GetCurSel();
+    uint32_t bk = 0, fg = info->textColor;
+    if (!item->IsEnabled()) fg = info->disabledTextColor;
+    else if (i == hot_) { bk = info->hotBkColor; fg = info->hotTextColor; }
+    if (selected && item->IsEnabled()) fg = info->selectedTextColor;
+    if (selected) bk = i == hot_ ? info->selectedBkColor : (info->selectedBkColor & 0x00FFFFFF) | 0xB0000000;
+    if (bk) fillRounded(p, QRectF(rc), argbColor(bk), 4 * s);
+    p.setPen(argbColor(fg));
+    const QRect trc = rc.adjusted(qRound(info->textPadding.l * s), 0, -qRound(info->textPadding.r * s), 0);
+    p.drawText(trc, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+               p.fontMetrics().elidedText(item->GetDisplayText(), Qt::ElideRight, trc.width()));
+  }
+}
+
+void ComboPopup::mouseMoveEvent(QMouseEvent* e) {
+  const int row = RowAt(e->position().toPoint());
+  if (row != hot_) {
+    hot_ = row;
+    update();
+  }
+}
+
+void ComboPopup::mouseReleaseEvent(QMouseEvent* e) {
+  const int row = RowAt(e->position().toPoint());
+  if (!rect().contains(e->position().toPoint())) {
+    hide();
+    return;
+  }
+  if (row < 0 || !owner_->GetItemAt(row)->IsEnabled()) return;
+  QPointer<CComboUI> owner(owner_);
+  hide();
+  owner->SelectItem(row);
+}
+
+void ComboPopup::wheelEvent(QWheelEvent* e) {
+  const int contentH = RowHeight() * owner_->GetCount() + qRound(8 * owner_->GetScale());
+  scroll_ = qBound(0, scroll_ - e->angleDelta().y() * RowHeight() / 120, qMax(0, contentH - height()));
+  update();
+}
+
+void ComboPopup::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape) hide();
+  else if (e->key() == Qt::Key_Down) { hot_ = qMin(owner_->GetCount() - 1, hot_ + 1); update(); }
+  else if (e->key() == Qt::Key_Up) { hot_ = qMax(0, hot_ - 1); update(); }
+  else if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && hot_ >= 0) {
+    QPointer<CComboUI> owner(owner_);
+    const int row = hot_;
+    hide();
+    if (owner) owner->SelectItem(row);
+  } else QWidget::keyPressEvent(e);
+}
+
+void ComboPopup::hideEvent(QHideEvent* e) {
+  QWidget::hideEvent(e);
+  owner_->update();
+}
+
+}  // namespace kavro::skin
