@@ -43,7 +43,7 @@ bool HidChannel::openPath(const std::string& path) {
   std::lock_guard<std::mutex> io(ioLock);
   // No transfer of this channel runs while ioLock is held, so an abort left
   // over from an earlier close must not cut the first transfer of this opening short.
-  hid.abortEvent.reset();
+  hid.clearAbort();
   const bool ok = hid.open(path, /*wantRead=*/true, /*wantWrite=*/true, /*overlapped=*/true, /*exclusive=*/false);
   isOpen.store(ok ? 1 : 0);
   return ok;

@@ -249,7 +249,9 @@ void HidDeviceInfo::transferEnd(std::atomic<bool>& flag) {
 bool HidDeviceInfo::waitReady(int fd, bool forWrite, uint64_t deadline) {
   const uint64_t now = tickMs();
   const int remaining = now >= deadline ? 0 : static_cast<int>(deadline - now);
-  return waitAny({abortEvent, closing_, Waitable::descriptor(fd, forWrite)}, remaining) == 2;
+  const int r = waitAny({abortEvent, closing_, Waitable::descriptor(fd, forWrite)}, remaining);
+  if (r == 0) abortPending_ = false;  // the abort was used up by this wait
+  return r == 2;
 }
 
 bool HidDeviceInfo::readReport(size_t length, size_t* bytesRead, uint8_t* buffer, int timeoutMs) {
@@ -285,7 +287,7 @@ bool HidDeviceInfo::writeReport(size_t length, size_t* bytesWritten, const uint8
   const uint64_t deadline = tickMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
   bool ok = false;
   // A pending abort ends the write before anything is sent.
-  bool ready = !closingFlag_.load() && !abortEvent.isSet();
+  bool ready = !closingFlag_.load() && !(abortPending_.exchange(false) && abortEvent.isSet());
   while (ready) {
     ssize_t n = h->isSocket ? ::send(h->fd, buffer, length, MSG_NOSIGNAL | MSG_DONTWAIT) : ::write(h->fd, buffer, length);
     if (n == static_cast<ssize_t>(length)) {

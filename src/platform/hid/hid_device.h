@@ -93,7 +93,15 @@ class HidDeviceInfo {
   bool writeReport(size_t length, size_t* bytesWritten, const uint8_t* buffer, int timeoutMs);
 
   // Sets the abort event: a waiting transfer (or the next one) ends at once.
-  void abort() { abortEvent.set(); }
+  void abort() {
+    abortPending_ = true;
+    abortEvent.set();
+  }
+  // Forgets an abort that nothing waited for.
+  void clearAbort() {
+    abortPending_ = false;
+    abortEvent.reset();
+  }
   bool isOpen() const;
 
   // Fields of the record.
@@ -125,6 +133,7 @@ class HidDeviceInfo {
 
   Event closing_{Event::Reset::Manual};  // set by close() to end a waiting transfer
   std::atomic<bool> closingFlag_{false};  // the same, cheap to test before a write
+  std::atomic<bool> abortPending_{false};  // abort() was called; lets a write test it without a system call
 
   std::shared_ptr<Handle> handle_;
   std::mutex handleMutex_;  // guards handle_ against close while a transfer is starting
