@@ -4,6 +4,7 @@
 
 #include "app/controls/device_key_button.h"
 #include "app/controls/select_panel.h"
+#include "devices/device_panel.h"
 #include "devices/device_power.h"
 #include "platform/event.h"
 #include "profiles/profile_paths.h"
@@ -196,6 +197,27 @@ void CHalvionUSBDevice::setLightParams(const DeviceLightParams& p) {
 DeviceLightParams CHalvionUSBDevice::getLightParams() const {
   std::lock_guard<std::mutex> lock(lightMutex_);
   return {params_, lightParam3, lightParam4};
+}
+
+void CHalvionUSBDevice::bindPanels(const std::vector<QString>& names) {
+  panels_.clear();
+  for (const QString& name : names) {
+    auto* panel = dynamic_cast<IDevicePanel*>(FindControlByName(name));
+    if (!panel) continue;
+    panel->setDevice(this);
+    panels_.push_back(panel);
+  }
+}
+
+bool CHalvionUSBDevice::forwardNotify(skin::TNotifyUI& msg) {
+  for (IDevicePanel* p : panels_) {
+    if (p->onNotify(msg)) return true;
+  }
+  return false;
+}
+
+void CHalvionUSBDevice::refreshPanels() {
+  for (IDevicePanel* p : panels_) p->refreshFromDevice();
 }
 
 void CHalvionUSBDevice::setKeyCount(int n) {

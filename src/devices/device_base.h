@@ -26,6 +26,7 @@ namespace kavro::devices {
 
 class CMpDevicePowerUI;
 class CDeviceOptionUI;
+class IDevicePanel;
 
 // The eight lighting bytes and the two further parameters of a device.
 struct DeviceLightParams {
@@ -108,6 +109,15 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   virtual void openProfileFiles() {}
   virtual std::string profileText() { return {}; }
   virtual void saveProfileData() {}
+  // The profile the device works on, by identifier (the base name of its
+  // document in userDataFolder()). The profile panel sets it at page set-up
+  // and whenever another profile is applied; openProfileFiles builds the
+  // profile path from it.
+  virtual void setProfileId(const std::string& id) { profileId = id; }
+  const std::string& getProfileId() const { return profileId; }
+  // Reads the opened profile's documents into the profile data and shows
+  // them on the page (no device traffic). Runs after openProfileFiles.
+  virtual void reloadProfile() {}
   // 37, 38.
   virtual void setKindIndex(int index) { kindIndex = index; }
   virtual int getKindIndex() const { return kindIndex; }
@@ -124,6 +134,15 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   // The tab that drives this device (set when the pages are built).
   void setTab(class CDeviceOptionUI* tab) { tab_ = tab; }
   CDeviceOptionUI* tab() const { return tab_; }
+  // Feature panels of the page, bound at page set-up (see bindPanels).
+  const std::vector<class IDevicePanel*>& panels() const { return panels_; }
+  // Finds the named panels in the page, gives them this device and keeps
+  // those that take notifications. Missing panels are skipped.
+  void bindPanels(const std::vector<QString>& names);
+  // Offers a notification to the page's panels; true when one handled it.
+  bool forwardNotify(skin::TNotifyUI& msg);
+  // Tells every panel that the device's profile data changed.
+  void refreshPanels();
 
   // ---- non-virtual operations ---------------------------------------------
   void setKeyCount(int n);
@@ -158,6 +177,7 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   QString pageXml;
   std::string lightFilePrefix;
   std::string typeName;
+  std::string profileId;  // see setProfileId
   std::array<uint8_t, kDeviceInfoBytes> deviceInfo{};
   int keyCount = 0;
   int lightCount = 0;
@@ -199,6 +219,7 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   skin::CTabLayoutUI* keyFunctionSwitch_ = nullptr;
   bool switchesLooked_ = false;
   CDeviceOptionUI* tab_ = nullptr;
+  std::vector<IDevicePanel*> panels_;
   uint64_t framePauseUntil_ = 0;
 };
 

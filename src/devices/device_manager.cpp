@@ -5,6 +5,7 @@
 #include "devices/device_base.h"
 #include "devices/device_option.h"
 #include "devices/device_power.h"
+#include "devices/keyboard_device.h"
 #include "platform/debug.h"
 #include "skin/container.h"
 #include "skin/window.h"
@@ -39,6 +40,7 @@ void registerDeviceControls() {
   f->RegistControl(QStringLiteral("DeviceOption"), [] { return new CDeviceOptionUI; });
   f->RegistControl(QStringLiteral("CMpDevicePowerUI"), [] { return new CMpDevicePowerUI; });
   f->RegistControl(QStringLiteral("MpDevicePower"), [] { return new CMpDevicePowerUI; });
+  registerKeyboardDevice();
 }
 
 CDeviceManager::CDeviceManager(skin::CWindowWnd* window, skin::IDialogBuilderCallback* callback)

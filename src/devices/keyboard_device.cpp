@@ -1,0 +1,296 @@
+// The keyboard device object: page binding, profile files, lighting state,
+// preview frames and the factory registration.
+#include "devices/keyboard_device.h"
+
+#include <QShowEvent>
+
+#include "app/controls/device_key_button.h"
+#include "devices/discovery/device_tables.h"
+#include "platform/debug.h"
+#include "macros/macro_files.h"
+#include "profiles/json_file.h"
+#include "profiles/profile_list.h"
+#include "profiles/profile_paths.h"
+#include "skin/container.h"
+#include "skin/dialog_builder.h"
+
+namespace kavro::devices {
+
+namespace {
+constexpr char kKeyButtonClass[] = "DeviceKeyButton";
+constexpr char kKeyPrefix[] = "key_";
+constexpr char kLightPrefix[] = "light_";
+
+// The number after a case-insensitive prefix ("key_12" -> 12), or -1.
+int numberAfter(const QString& text, const char* prefix) {
+  const QString p = QString::fromLatin1(prefix);
+  if (!text.startsWith(p, Qt::CaseInsensitive)) return -1;
+  bool ok = false;
+  const int n = text.mid(p.size()).toInt(&ok);
+  return ok && n >= 0 ? n : -1;
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+}  // namespace
+
+void registerKeyboardDevice() {
+  auto* f = skin::CControlFactory::GetInstance();
+  f->RegistControl(QStringLiteral("HalvionKeyboardDevice"), [] { return new CHalvionKeyboardDevice; });
+  f->RegistControl(QStringLiteral("CHalvionKeyboardDevice"), [] { return new CHalvionKeyboardDevice; });
+}
+
+CHalvionKeyboardDevice::CHalvionKeyboardDevice(QWidget* parent)
+    : CHalvionUSBDevice(parent), preview_(lighting::seededRandom(static_cast<uint32_t>(tickMs()))) {
+  tablePos_.fill(keyboard::kUnmapped);
+  ledPos_.fill(keyboard::kUnmapped);
+}
+
+CHalvionKeyboardDevice::~CHalvionKeyboardDevice() {
+  previewWorker_.stop();
+  stopInput();
+}
+
+// ---- page -------------------------------------------------------------------
+
+void CHalvionKeyboardDevice::initPage() {
+  keyButtons.assign(static_cast<size_t>(keyCount), nullptr);
+  lightButtons.assign(static_cast<size_t>(lightCount), nullptr);
+  bindPanels({QString::fromLatin1(kProfilePanelName), QString::fromLatin1(kLightPanelName),
+              QString::fromLatin1(kMacroPanelName), QString::fromLatin1(kKeySetPanelName)});
+  profilePanel_ = FindControlByName(QString::fromLatin1(kProfilePanelName));
+  lightPanel_ = FindControlByName(QString::fromLatin1(kLightPanelName));
+  macroPanel_ = FindControlByName(QString::fromLatin1(kMacroPanelName));
+  keySetPanel_ = FindControlByName(QString::fromLatin1(kKeySetPanelName));
+  skin::CControlUI* panel = FindControlByName(QString::fromLatin1(kKeyboardKeyPanel));
+  if (!panel) return;
+  panel->ForEach([this](skin::CControlUI* c) {
+    if (c->GetClass() != QLatin1String(kKeyButtonClass)) return;
+    auto* button = qobject_cast<app::CDeviceKeyButtonUI*>(c);
+    if (!button) return;
+    const int key = numberAfter(button->GetName(), kKeyPrefix);
+    if (key >= 0 && key < keyCount) keyButtons[static_cast<size_t>(key)] = button;
+    // A light button is named "light_" n, or carries that name as user data.
+    int led = numberAfter(button->GetName(), kLightPrefix);
+    if (led < 0) led = numberAfter(button->GetUserData(), kLightPrefix);
+    if (led >= 0 && led < lightCount) {
+      lightButtons[static_cast<size_t>(led)] = button;
+      button->setLight(0xFFFFFF, 255, true);
+    }
+  });
+}
+
+skin::CControlUI* CHalvionKeyboardDevice::sharedPanel(const char* name) const {
+  const QString n = QString::fromLatin1(name);
+  if (n == QLatin1String(kProfilePanelName)) return profilePanel_;
+  if (n == QLatin1String(kLightPanelName)) return lightPanel_;
+  if (n == QLatin1String(kMacroPanelName)) return macroPanel_;
+  if (n == QLatin1String(kKeySetPanelName)) return keySetPanel_;
+  return nullptr;
+}
+
+// ---- profile files ----------------------------------------------------------
+
+std::string CHalvionKeyboardDevice::selectedProfileId() {
+  if (!profileId.empty()) return profileId;
+  const std::string listPath = profiles::joinPath(profile_.profileFolder(), profiles::kProfileListFileName);
+  profiles::ProfileList list = profiles::readProfileList(listPath);
+  if (list.entries.empty()) {
+    // No list yet (the profile panel makes one when it is built): start one
+    // so the device's settings have a document to live in.
+    list = profiles::defaultProfileList(profiles::newProfileId(profile_.profileFolder()));
+    profiles::writeProfileList(listPath, list);
+  }
+  const size_t index = static_cast<size_t>(list.select) < list.entries.size() ? list.select : 0;
+  return list.entries[index].id;
+}
+
+void CHalvionKeyboardDevice::openProfileFiles() {
+  profile_.setFolders(folderOf(defaultDataPath()), userDataFolder());
+  profile_.setDefaultProfilePath(defaultDataPath());
+  profile_.setDeviceIndex(0);
+  profile_.selectProfileId(selectedProfileId());
+  profile_.useDefaultLightConfigPath();
+}
+
+void CHalvionKeyboardDevice::loadProfile() {
+  openProfileFiles();
+  readProfileDocuments();
+}
+
+void CHalvionKeyboardDevice::reloadProfile() {
+  readProfileDocuments();
+  showSettings();
+}
+
+void CHalvionKeyboardDevice::readProfileDocuments() {
+  profile_.loadProfile(profile_.getProfilePath());
+  profile_.loadLightConfig(profile_.getLightConfigPath());
+  assignments_ = profile_.getKeyAssignments();
+  system_ = profile_.getSystemSettings();
+  collectNameLists();
+  loadLightState();
+}
+
+int CHalvionKeyboardDevice::selectProfile(const std::string& id) {
+  if (!profiles::isValidProfileId(id)) return 0;
+  setProfileId(id);
+  loadProfile();
+  writeSettings(0, 0);
+  writeKeyAssignments();
+  const int macros = writeMacros();
+  showSettings();
+  return macros;
+}
+
+std::string CHalvionKeyboardDevice::profileText() { return profiles::styledJsonText(profile_.deviceNode()); }
+
+void CHalvionKeyboardDevice::saveProfileData() { profile_.save(); }
+
+void CHalvionKeyboardDevice::setKindIndex(int index) {
+  CHalvionUSBDevice::setKindIndex(index);
+  profile_.setDeviceIndex(0);
+}
+
+void CHalvionKeyboardDevice::collectNameLists() {
+  const std::string folder = userDataFolder();
+  macroNames_ = macros::namesFromIndex(
+      profiles::readJsonDocument(profiles::joinPath(folder, macros::kMacroIndexFileName)));
+  lightNames_.clear();
+  const Json::Value builtin = profiles::readJsonDocument(
+      profiles::joinPath(folderOf(defaultDataPath()), profiles::kDefaultLightFileName));
+  const Json::Value& models = builtin["DefaultLightName"];
+  if (models.isArray() && models.size() > static_cast<Json::ArrayIndex>(kindIndex)) {
+    for (const Json::Value& item : models[static_cast<Json::ArrayIndex>(kindIndex)]) {
+      if (item.isObject() && item["LightName"].isString()) lightNames_.push_back(item["LightName"].asString());
+    }
+  }
+  const Json::Value& custom = profile_.lightConfig()["LightInfo"];
+  if (custom.isArray() && custom.size() > 0 && custom[0].isArray()) {
+    for (const Json::Value& item : custom[0]) {
+      if (item.isObject() && item["LightName"].isString()) lightNames_.push_back(item["LightName"].asString());
+    }
+  }
+}
+
+// ---- lighting state ---------------------------------------------------------
+
+profiles::LightSetting CHalvionKeyboardDevice::lightState() const { return light_; }
+
+void CHalvionKeyboardDevice::storeLightState(const profiles::LightSetting& light) {
+  light_ = light;
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  params_ = lighting::paramsOf(light);
+}
+
+void CHalvionKeyboardDevice::loadLightState() {
+  storeLightState(profile_.getLightSetting());
+  std::vector<profiles::LightListEntry> perKey = profile_.getLightList();
+  const std::vector<profiles::KeyColor> colors =
+      profile_.getCustomColors(light_.customGroup, static_cast<int>(keyboard::kPositionCount));
+  std::vector<profiles::LightEffectStep> steps;
+  {
+    std::lock_guard<std::mutex> lockB(dataLockB_);
+    customSteps_ = profile_.loadEffectSteps();
+    steps = customSteps_;
+  }
+  {
+    std::lock_guard<std::mutex> lockA(dataLockA_);
+    preview_.setLightState(light_);
+    preview_.setPerKeyItems(std::move(perKey));
+    preview_.setCustomColors(colors);
+    preview_.setCustomSteps(std::move(steps));
+  }
+  publishFrame();
+}
+
+void CHalvionKeyboardDevice::applyLightState() {
+  std::lock_guard<std::mutex> lock(dataLockA_);
+  preview_.setLightState(light_);
+}
+
+void CHalvionKeyboardDevice::setLightParams(const DeviceLightParams& p) {
+  CHalvionUSBDevice::setLightParams(p);
+  profiles::LightSetting light = light_;
+  light.effect = p.light.mode;
+  light.brightness = p.light.brightnessLevel;
+  light.speed = p.light.speedLevel;
+  light.direction = p.light.direction;
+  light.multiColor = p.light.colorful;
+  light.red = p.light.red;
+  light.green = p.light.green;
+  light.blue = p.light.blue;
+  light_ = light;
+  profile_.setLightSetting(light_);
+}
+
+void CHalvionKeyboardDevice::setSystemSettings(const keyboard::KeyboardSystemFields& fields) {
+  system_ = keyboard::systemWords(fields);
+  profile_.setSystemSettings(system_.word0, system_.word1, system_.word2);
+}
+
+void CHalvionKeyboardDevice::setKeyAssignments(const std::vector<profiles::KeyAssignment>& list) {
+  assignments_ = list;
+  profile_.setKeyAssignments(assignments_);
+}
+
+lighting::PreviewState CHalvionKeyboardDevice::previewState() const {
+  std::lock_guard<std::mutex> lock(const_cast<std::mutex&>(dataLockA_));
+  return preview_.state();
+}
+
+// ---- preview frame ----------------------------------------------------------
+
+void CHalvionKeyboardDevice::publishFrame() {
+  {
+    std::lock_guard<std::mutex> lockA(dataLockA_);
+    std::lock_guard<std::mutex> lock(lightMutex_);
+    const auto& frame = preview_.frame();
+    const size_t n = std::min(frame.size(), engine_.leds.size());
+    std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
+  }
+  frameGeneration_.fetch_add(1);
+}
+
+void CHalvionKeyboardDevice::setLedColor(size_t n, uint32_t value) {
+  CHalvionUSBDevice::setLedColor(n, value);
+  frameGeneration_.fetch_add(1);
+}
+
+void CHalvionKeyboardDevice::updatePageShown() {
+  const bool shown = secondEnable != 0 && isVisible();
+  if (shown && !pageShown_.exchange(true)) wake_.set();
+  if (!shown) pageShown_.store(false);
+}
+
+bool CHalvionKeyboardDevice::needsFrames() const { return secondEnable != 0 && isVisible(); }
+
+void CHalvionKeyboardDevice::showEvent(QShowEvent* e) {
+  CHalvionUSBDevice::showEvent(e);
+  updatePageShown();
+}
+
+void CHalvionKeyboardDevice::hideEvent(QHideEvent* e) {
+  CHalvionUSBDevice::hideEvent(e);
+  updatePageShown();
+}
+
+void CHalvionKeyboardDevice::paintPreview() {
+  const uint64_t generation = frameGeneration_.load();
+  if (generation == paintedGeneration_) return;
+  paintedGeneration_ = generation;
+  const auto frame = ledSnapshot();
+  for (size_t p = 0; p < frame.size(); ++p) {
+    app::CDeviceKeyButtonUI* b = p < keyButtons.size() && keyButtons[p] ? keyButtons[p] : lightButton(p);
+    if (b && b->IsVisible()) b->setLight(lighting::buttonColor(frame[p]), frame[p].brightness, true);
+  }
+}
+
+void CHalvionKeyboardDevice::streamLights() {
+  updatePageShown();
+  if (pageShown_.load()) paintPreview();
+}
+
+}  // namespace kavro::devices

@@ -1,0 +1,202 @@
+#pragma once
+// CHalvionKeyboardDevice: the keyboard's page and model. It reads the
+// keyboard's key and light tables and its settings block, keeps the profile
+// data in step with the device, writes settings, key tables, macros and
+// per-key colours, and animates the on-screen keyboard (the preview) on its
+// own light thread. A second thread listens on the keyboard's notify
+// interface for key presses and for changes made on the device itself.
+//
+// The protocol and block logic lives in kavro_keyboard_core and the effects
+// in kavro_lighting; this class ties them to the channel, the files and the
+// page.
+#include <QPointer>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "devices/device_base.h"
+#include "devices/device_worker.h"
+#include "devices/keyboard/keyboard_colors.h"
+#include "devices/keyboard/keyboard_positions.h"
+#include "devices/keyboard/keyboard_settings.h"
+#include "devices/lighting/keyboard_preview.h"
+#include "profiles/keyboard_profile_data.h"
+
+namespace kavro::devices {
+
+// Name of the key layout panel of the keyboard page.
+constexpr char kKeyboardKeyPanel[] = "keyboard_device_key_light";
+// Shared panels of the page, found by name at page set-up.
+constexpr char kProfilePanelName[] = "DeviceProfileItem";
+constexpr char kLightPanelName[] = "LightControlItem";
+constexpr char kMacroPanelName[] = "MacroControlItem";
+constexpr char kKeySetPanelName[] = "KeySetControlItem";
+
+// Usages reported on the notify interface.
+constexpr uint16_t kUsageSettingsChanged = 0x401;  // settings changed on the device
+constexpr uint16_t kUsageNotice = 0x404;
+constexpr uint16_t kUsageKeyPressBase = 0x500;     // + device key, up to 0x5FF
+constexpr uint16_t kUsageKeyReleaseBase = 0x600;   // + device key, up to 0x6FF
+constexpr int kRefreshDelayMs = 100;               // settings re-read after a device change
+
+// The preview's effect tables count in steps of 3 per pass and were tuned
+// for a pass of about 15 ms (one scheduler tick of the system the keyboard
+// was first made for), so the light thread paces itself at that rate.
+constexpr int kPreviewPassMs = 15;
+constexpr int kPreviewClosedIdleMs = 100;  // pass while the channel is closed
+constexpr int kNotifyReadTimeoutMs = 500;  // one read of the notify interface
+constexpr int kNotifyRetryMs = 100;        // pause after a read that failed at once
+constexpr uint8_t kCustomColorEffect = 20;
+
+// Registers the keyboard page class with the control factory.
+void registerKeyboardDevice();
+
+class CHalvionKeyboardDevice : public CHalvionUSBDevice {
+  Q_OBJECT
+ public:
+  explicit CHalvionKeyboardDevice(QWidget* parent = nullptr);
+  ~CHalvionKeyboardDevice() override;
+  QString GetClass() const override { return QStringLiteral("HalvionKeyboardDevice"); }
+
+  // ---- device operations ----------------------------------------------------
+  void initPage() override;
+  void applyLightState() override;
+  // Paints the preview frame on the key buttons; the keyboard runs its
+  // effects itself, so nothing goes to the device.
+  void streamLights() override;
+  void setLedColor(size_t n, uint32_t value) override;
+  void onConnected() override;
+  void onRefreshTimer() override;
+  void attachNotifyInterface(const std::string& path) override;
+  void detachNotifyInterface() override;
+  void refreshKeyCaptions() override;
+  void onDisconnected() override;
+  // 0x03, begin, 0x09, end. 1 when the table was written; the command's
+  // result when it failed; 0 when nothing could be written.
+  int writeKeyAssignments() override;
+  // Every key back to its default, saved and written.
+  int resetKeyAssignments() override;
+  // 0 written or no macro list, -1 no image or the download failed, > 0 the
+  // number of 4-byte events by which the image is too long.
+  int writeMacros() override;
+  int writeLightSettings() override { return writeSettings(0, 0); }
+  void collectNameLists() override;
+  void openProfileFiles() override;
+  std::string profileText() override;
+  void saveProfileData() override;
+  void setKindIndex(int index) override;
+  void setLightParams(const DeviceLightParams& params) override;
+  bool needsFrames() const override;
+
+  // ---- keyboard operations --------------------------------------------------
+  // Opens the selected profile's files and reads them into the device
+  // state (no device traffic).
+  void loadProfile();
+  // Reads the opened profile again and shows it (no device traffic).
+  void reloadProfile() override;
+  // Switches to another profile, loads it and sends it to the keyboard.
+  // Returns the macro download result.
+  int selectProfile(const std::string& id);
+  // Reads the settings block from the device into the state and the profile.
+  void readSettings();
+  // begin, 0x06 (26 bytes at slot x 25), end; the result of 0x06.
+  int writeSettings(uint8_t slot, uint8_t firstByte);
+  // The lighting state, per-key list and custom steps from the profile into the preview.
+  void loadLightState();
+  void showSettings();
+  // Selects repeat delay index (0..3, else 0) and shows its time.
+  void showRepeatDelay(int index);
+  void showPollingRate(int index);
+  // After the macro list changed: keys of macros that no longer exist fall
+  // back to their defaults. True when any changed.
+  bool resetDanglingMacroKeys();
+  // Effect 20: paints a key in the custom bank and writes the bank.
+  int paintCustomKey(size_t position, uint32_t colorRef);
+  // The custom bank to the device (0x0B at bank "CustomGroup").
+  int writeCustomColors();
+  // The current preview colours, scaled by their brightness, to the bank.
+  int writeScaledColors();
+  // A key event of the keyboard (device key numbering).
+  void deviceKeyEvent(uint8_t deviceKey, lighting::KeyAction action);
+
+  // ---- state for the panels --------------------------------------------------
+  profiles::CKeyboardProfiledata& profileData() { return profile_; }
+  profiles::LightSetting lightState() const;
+  keyboard::KeyboardSystemFields systemSettings() const { return keyboard::systemFields(system_); }
+  void setSystemSettings(const keyboard::KeyboardSystemFields& fields);
+  const std::vector<profiles::KeyAssignment>& keyAssignments() const { return assignments_; }
+  void setKeyAssignments(const std::vector<profiles::KeyAssignment>& list);
+  keyboard::PositionMap tablePositions() const;
+  keyboard::PositionMap ledPositions() const;
+  uint8_t deviceKeyCount() const { return deviceKeys_; }
+  const std::vector<std::string>& macroNames() const { return macroNames_; }
+  const std::vector<std::string>& lightNames() const { return lightNames_; }
+  bool previewRunning() const { return previewWorker_.running(); }
+  bool listening() const { return inputWorker_.running(); }
+  unsigned noticeCount() const { return noticeCounter_.load(); }
+  // A copy of the preview's state (under its lock).
+  lighting::PreviewState previewState() const;
+  skin::CControlUI* sharedPanel(const char* name) const;
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
+
+ private:
+  void readDeviceTables();
+  void buildPositionMaps();
+  std::string selectedProfileId();
+  void readProfileDocuments();
+  void storeLightState(const profiles::LightSetting& light);
+  void publishFrame();
+  void paintPreview();
+  void updatePageShown();
+  void setKeyCaption(size_t position);
+  int sendColors(const keyboard::ColorBuffer& buffer);
+  std::vector<keyboard::PreviewColor> customBank();
+  void startPreview();
+  void previewLoop(Event& stop);
+  void inputLoop(Event& stop);
+  void handleUsage(uint16_t usage);
+  void stopInput();
+
+  profiles::CKeyboardProfiledata profile_;
+  profiles::LightSetting light_{};
+  profiles::KeyboardSystemSettings system_{};
+  std::vector<profiles::KeyAssignment> assignments_;
+  std::vector<std::string> macroNames_, lightNames_;
+
+  // Device tables of the current connection.
+  std::array<uint8_t, keyboard::kDeviceTableBufferSize> keyTable_{};
+  std::array<uint8_t, keyboard::kDeviceTableBufferSize> lightIndex_{};
+  uint8_t deviceKeys_ = 0;
+  bool tablesRead_ = false;
+  mutable std::mutex mapMutex_;  // the position maps, read by the input thread
+  keyboard::PositionMap tablePos_{}, ledPos_{};
+
+  // Settings block as last read, and the slot it came from.
+  keyboard::SettingsBlock lastBlock_{};
+  uint8_t lastSlot_ = 0;
+
+  // The preview: guarded by dataLockA_ (the preview with its per-key list);
+  // the custom step list by dataLockB_ (never taken while holding A).
+  lighting::KeyboardPreview preview_;
+  std::vector<profiles::LightEffectStep> customSteps_;
+  std::atomic<uint64_t> frameGeneration_{0};
+  uint64_t paintedGeneration_ = ~uint64_t{0};
+  std::atomic<bool> pageShown_{false};
+  Event wake_{Event::Reset::Auto};
+  DeviceWorker previewWorker_;
+
+  DeviceWorker inputWorker_;
+  std::atomic<unsigned> noticeCounter_{0};
+  uint64_t colorPauseUntil_ = 0;
+
+  QPointer<skin::CControlUI> profilePanel_, lightPanel_, macroPanel_, keySetPanel_;
+};
+
+}  // namespace kavro::devices

@@ -1,0 +1,119 @@
+// The keyboard's two workers: the light thread that animates the preview,
+// and the sync thread that listens on the notify interface.
+#include <QMetaObject>
+
+#include "devices/device_option.h"
+#include "devices/keyboard_device.h"
+#include "platform/debug.h"
+
+namespace kavro::devices {
+
+namespace {
+constexpr char kPreviewExitLine[] = "KB灯光线程设定退出";
+constexpr char kInputExitLine[] = "MS设备同步线程设定退出";
+constexpr char kSettingsChangedLine[] = "MS设备同步：设备设置已改变\n";
+constexpr unsigned kNoticeCycle = 4;
+constexpr size_t kMinReportBytes = 64;
+}  // namespace
+
+// ---- light thread ---------------------------------------------------------------
+
+void CHalvionKeyboardDevice::startPreview() {
+  if (previewWorker_.running()) return;
+  previewWorker_.start([this](Event& stop) { previewLoop(stop); });
+}
+
+void CHalvionKeyboardDevice::previewLoop(Event& stop) {
+  for (;;) {
+    // While nobody can see the page the thread sleeps until it is shown
+    // again (or told to stop), so a hidden page costs nothing.
+    int waitMs = kPreviewPassMs;
+    if (!channel.isConnected()) waitMs = kPreviewClosedIdleMs;
+    else if (!pageShown_.load()) waitMs = -1;
+    if (waitAny({stop, wake_}, waitMs) == 0) break;
+    if (!channel.isConnected() || channel.stateFlag.load() || !pageShown_.load()) continue;
+    {
+      std::lock_guard<std::mutex> lockA(dataLockA_);
+      preview_.tick(static_cast<uint32_t>(tickMs()));
+    }
+    publishFrame();
+  }
+  dbg::write(kPreviewExitLine);
+}
+
+// ---- sync thread ----------------------------------------------------------------
+
+void CHalvionKeyboardDevice::attachNotifyInterface(const std::string& path) {
+  stopInput();
+  {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    if (!notifyChannel.hid.open(path, true, false, true, false)) return;
+    notifyChannel.isOpen = 1;
+  }
+  inputWorker_.start([this](Event& stop) { inputLoop(stop); });
+}
+
+void CHalvionKeyboardDevice::detachNotifyInterface() { stopInput(); }
+
+void CHalvionKeyboardDevice::stopInput() {
+  // The abort cuts a read in progress short; the thread then sees its stop event.
+  inputWorker_.stop([this] { notifyChannel.hid.abort(); });
+  if (notifyChannel.isConnected() || notifyChannel.hid.isOpen()) {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    notifyChannel.hid.close();
+    notifyChannel.isOpen = 0;
+  }
+}
+
+void CHalvionKeyboardDevice::inputLoop(Event& stop) {
+  hid::HidDeviceInfo& dev = notifyChannel.hid;
+  std::vector<uint8_t> report(std::max<size_t>(dev.caps.inputReportByteLength, kMinReportBytes));
+  std::vector<hid::HidDataItem> items = dev.input.data;
+  while (!stop.isSet()) {
+    size_t got = 0;
+    const uint64_t began = tickMs();
+    const bool ok = dev.readReport(report.size(), &got, report.data(), kNotifyReadTimeoutMs);
+    if (stop.isSet()) break;
+    if (!ok) {
+      // A read that failed at once (interface gone, error) must not spin.
+      if (tickMs() - began < static_cast<uint64_t>(kNotifyRetryMs) && stop.wait(kNotifyRetryMs)) break;
+      continue;
+    }
+    const hid::CollectionCaps* caps = dev.preparsedData();
+    if (!caps || !hid::unpackReport(report.data(), got, hid::ReportType::Input, items, *caps)) continue;
+    for (const hid::HidDataItem& item : items) {
+      if (!item.isButton || item.reportId != report[0]) continue;
+      for (uint16_t usage : item.usages) {
+        if (usage == 0) break;
+        handleUsage(usage);
+      }
+    }
+  }
+  dbg::write(kInputExitLine);
+}
+
+void CHalvionKeyboardDevice::handleUsage(uint16_t usage) {
+  if (usage == kUsageSettingsChanged) {
+    dbg::write(kSettingsChangedLine);
+    // Timers belong to the window thread; the call is queued to it and
+    // dropped if the device is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(kTimerRefresh, kRefreshDelayMs); },
+        Qt::QueuedConnection);
+  } else if (usage == kUsageNotice) {
+    noticeCounter_.store((noticeCounter_.load() + 1) % kNoticeCycle);
+  } else if (usage >= kUsageKeyPressBase && usage < kUsageKeyPressBase + 0x100) {
+    deviceKeyEvent(static_cast<uint8_t>(usage - kUsageKeyPressBase), lighting::KeyAction::Press);
+  } else if (usage >= kUsageKeyReleaseBase && usage < kUsageKeyReleaseBase + 0x100) {
+    deviceKeyEvent(static_cast<uint8_t>(usage - kUsageKeyReleaseBase), lighting::KeyAction::Release);
+  }
+}
+
+void CHalvionKeyboardDevice::deviceKeyEvent(uint8_t deviceKey, lighting::KeyAction action) {
+  const int position = keyboard::positionOfDeviceKey(tablePositions(), deviceKey);
+  if (position < 0) return;
+  std::lock_guard<std::mutex> lock(dataLockA_);
+  preview_.keyEvent(static_cast<size_t>(position), action);
+}
+
+}  // namespace kavro::devices

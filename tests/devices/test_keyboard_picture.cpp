@@ -1,0 +1,67 @@
+// The keyboard page rendered offscreen with a running wave preview; the
+// picture is kept under the build tree for a look.
+#include <QDir>
+#include <QSet>
+
+#include "app/controls/device_key_button.h"
+#include "app/controls/select_panel.h"
+#include "keyboard_device_fixture.h"
+#include "skin/qt_app.h"
+#include "skin/skin.h"
+
+using namespace kavro;
+using kavro::test::KeyboardDeviceTest;
+
+namespace {
+class PageWnd : public skin::CWindowWnd {
+ public:
+  QString GetWindowClassName() const override { return "KeyboardPageWnd"; }
+  QString GetSkinFile() const override { return "XML\\DeviceXml\\keyboarddevice.xml"; }
+};
+}  // namespace
+
+TEST_F(KeyboardDeviceTest, PagePaintsTheRunningWaveOnTheKeys) {
+  devices::registerKeyboardDevice();
+  auto* factory = skin::CControlFactory::GetInstance();
+  factory->RegistControl("DeviceKeyButton", [] { return new app::CDeviceKeyButtonUI; });
+  factory->RegistControl("SelectPanel", [] { return new app::CSelectPanelUI; });
+  PageWnd w;
+  ASSERT_TRUE(w.Create(nullptr, "keyboard", skin::UI_WNDSTYLE_FRAME, 0, 0, 1040, 720));
+  auto* d = w.Find<devices::CHalvionKeyboardDevice>("keyboard_device_page");
+  ASSERT_NE(d, nullptr);
+  d->setKeyCount(126);
+  d->setLightCount(126);
+  d->setTypeName("keyboard");
+  d->setPageXml("XML\\DeviceXml\\keyboarddevice.xml");
+  d->initPage();
+  ASSERT_NE(d->keyButton(64), nullptr);
+
+  open(*d);
+  keyboard::SettingsBlock b{};
+  b[keyboard::kSbEffect] = 1;  // column wave through the colour wheel
+  b[keyboard::kSbBrightness] = 5;
+  b[keyboard::kSbSpeed] = 0;
+  b[keyboard::kSbDirection] = 1;
+  b[keyboard::kSbMultiColor] = 1;
+  putBlock(*d, 0, b);
+  d->onConnected();
+  w.ShowWindow(true, false);
+  ASSERT_TRUE(d->needsFrames());
+
+  // Wait until the wave has moved through a good part of the wheel.
+  QSet<uint32_t> colours;
+  EXPECT_TRUE(test::waitFor([&] {
+    d->streamLights();
+    colours.clear();
+    for (size_t p = 0; p < 126; ++p) {
+      if (auto* k = d->keyButton(p); k && k->getLightBrightness() > 0) colours.insert(k->getLightColor());
+    }
+    return colours.size() >= 12;
+  }, 5000));
+  EXPECT_FALSE(d->keyButton(64)->GetText().isEmpty());
+
+  QDir().mkpath(KAVRO_TEST_OUTPUT_DIR);
+  const QString png = QStringLiteral(KAVRO_TEST_OUTPUT_DIR) + "/keyboard_spectrum.png";
+  EXPECT_TRUE(w.grab().save(png));
+  d->onDisconnected();
+}
