@@ -166,9 +166,9 @@ def default_light():
 
 def languages():
     return {"Language": [
-        {"Language_ID": 1033, "Language_name": "en", "Language_file": "lang/en.xml",
+        {"Language_ID": 1033, "Language_name": "en", "Language_file": "lan_en.xml",
          "Language_text": "English"},
-        {"Language_ID": 2052, "Language_name": "zh_CN", "Language_file": "lang/zh_CN.xml",
+        {"Language_ID": 2052, "Language_name": "zh_CN", "Language_file": "lan_cn.xml",
          "Language_text": "简体中文"},
     ]}
 
