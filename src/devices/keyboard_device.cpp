@@ -181,8 +181,11 @@ profiles::LightSetting CHalvionKeyboardDevice::lightState() const { return light
 
 void CHalvionKeyboardDevice::storeLightState(const profiles::LightSetting& light) {
   light_ = light;
+  const profiles::LightSettingWords words = profiles::packLightSetting(light);
   std::lock_guard<std::mutex> lock(lightMutex_);
   params_ = lighting::paramsOf(light);
+  // The second word carries the second-zone effect in its top byte.
+  lightParam3 = words.word2;
 }
 
 void CHalvionKeyboardDevice::loadLightState() {
@@ -222,8 +225,54 @@ void CHalvionKeyboardDevice::setLightParams(const DeviceLightParams& p) {
   light.red = p.light.red;
   light.green = p.light.green;
   light.blue = p.light.blue;
+  light.areaEffect = static_cast<uint8_t>(p.param3 >> 24);  // second-zone effect
   light_ = light;
   profile_.setLightSetting(light_);
+}
+
+// ---- per-key custom colours ---------------------------------------------------
+
+int CHalvionKeyboardDevice::customColorKeyCount() const { return static_cast<int>(keyboard::kPositionCount); }
+
+void CHalvionKeyboardDevice::setCustomKeyColor(int position, uint8_t red, uint8_t green, uint8_t blue) {
+  if (position < 0 || static_cast<size_t>(position) >= keyboard::kPositionCount) return;
+  if (customEdit_.size() != keyboard::kPositionCount) {
+    customEdit_ = profile_.getCustomColors(light_.customGroup, static_cast<int>(keyboard::kPositionCount));
+    customEdit_.resize(keyboard::kPositionCount);
+  }
+  auto& c = customEdit_[static_cast<size_t>(position)];
+  c.red = red, c.green = green, c.blue = blue;
+  std::lock_guard<std::mutex> lock(dataLockA_);
+  preview_.paintKey(static_cast<size_t>(position), lighting::Rgb{red, green, blue});
+}
+
+void CHalvionKeyboardDevice::refreshCustomPreview() { publishFrame(); }
+
+void CHalvionKeyboardDevice::storeCustomColors(int group) {
+  if (group < 0 || customEdit_.size() != keyboard::kPositionCount) return;
+  profile_.setCustomColors(customEdit_, group);
+  profile_.save();
+  if (group == light_.customGroup && light_.effect == kCustomColorEffect) writeCustomColors();
+}
+
+void CHalvionKeyboardDevice::setCustomGroupIndex(int group) {
+  if (group < 0 || group > 0xFF) return;
+  light_.customGroup = static_cast<uint8_t>(group);
+  profile_.setCustomGroupIndex(group);
+  profile_.setLightSetting(light_);
+  profile_.save();
+}
+
+void CHalvionKeyboardDevice::showCustomGroup(int group) {
+  if (group < 0) return;
+  customEdit_ = profile_.getCustomColors(group, static_cast<int>(keyboard::kPositionCount));
+  customEdit_.resize(keyboard::kPositionCount);
+  {
+    std::lock_guard<std::mutex> lock(dataLockA_);
+    preview_.setCustomColors(customEdit_);
+  }
+  publishFrame();
+  if (group == light_.customGroup && light_.effect == kCustomColorEffect) writeCustomColors();
 }
 
 void CHalvionKeyboardDevice::setSystemSettings(const keyboard::KeyboardSystemFields& fields) {

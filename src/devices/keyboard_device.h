@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/custom_colors.h"
 #include "devices/device_base.h"
 #include "devices/device_worker.h"
 #include "devices/keyboard/keyboard_colors.h"
@@ -55,7 +56,7 @@ constexpr uint8_t kCustomColorEffect = 20;
 // Registers the keyboard page class with the control factory.
 void registerKeyboardDevice();
 
-class CHalvionKeyboardDevice : public CHalvionUSBDevice {
+class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColors {
   Q_OBJECT
  public:
   explicit CHalvionKeyboardDevice(QWidget* parent = nullptr);
@@ -91,6 +92,14 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice {
   void setKindIndex(int index) override;
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;
+
+  // Per-key custom colours (effect 20), for the lighting panel.
+  int customColorKeyCount() const override;
+  void setCustomKeyColor(int position, uint8_t red, uint8_t green, uint8_t blue) override;
+  void refreshCustomPreview() override;
+  void storeCustomColors(int group) override;
+  void setCustomGroupIndex(int group) override;
+  void showCustomGroup(int group) override;
 
   // ---- keyboard operations --------------------------------------------------
   // Opens the selected profile's files and reads them into the device
@@ -166,6 +175,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice {
 
   profiles::CKeyboardProfiledata profile_;
   profiles::LightSetting light_{};
+  std::vector<profiles::KeyColor> customEdit_;  // key colours being edited in the panel
   profiles::KeyboardSystemSettings system_{};
   std::vector<profiles::KeyAssignment> assignments_;
   std::vector<std::string> macroNames_, lightNames_;

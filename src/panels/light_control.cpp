@@ -1,5 +1,7 @@
 #include "panels/light_control.h"
 
+#include "app/controls/device_key_button.h"
+
 #include <QGraphicsOpacityEffect>
 
 #include <atomic>
@@ -36,6 +38,8 @@ constexpr char kCustomBright[] = "custom_bright_color_btn";
 constexpr char kCustomOff[] = "custom_off_color_btn";
 constexpr char kSameMode[] = "deng_same_mode";
 constexpr char kPanelName[] = "LightControlItem";
+constexpr char kSelectEnd[] = "click_select_end";  // the rubber band on the device picture ended
+constexpr std::uint8_t kCustomColorEffectIndex = 20;  // keys keep their own colours
 
 constexpr int kItemHeight = 30;
 constexpr int kNoSelection = -1;
@@ -310,6 +314,9 @@ void CLightControlUI::setSecondZoneIndex(int index) {
 
 bool CLightControlUI::onNotify(skin::TNotifyUI& msg) {
   CControlUI* sender = msg.pSender;
+  // Keys chosen with the rubber band on the device picture take the current
+  // colour while the custom-colour effect runs.
+  if (sender && msg.sType == QLatin1String(kSelectEnd)) return paintSelectedKeys();
   if (!sender || !isAncestorOf(sender)) return false;
   const QString name = sender->GetName();
   const QString& type = msg.sType;
@@ -467,6 +474,25 @@ void CLightControlUI::fillCustomColors(bool bright) {
   if (group == kNoSelection) return;  // nothing to store the colours in
   colors->storeCustomColors(group);
   device_->saveProfileData();
+}
+
+bool CLightControlUI::paintSelectedKeys() {
+  ILightCustomColors* colors = isKeyboard() ? customColors() : nullptr;
+  if (!device_ || !colors) return false;
+  const lighting::LightParams now = device_->getLightParams().light;
+  if (now.mode != kCustomColorEffectIndex) return false;
+  bool painted = false;
+  for (size_t p = 0; p < device_->keyButtons.size(); ++p) {
+    app::CDeviceKeyButtonUI* key = device_->keyButtons[p];
+    if (!key || !key->isSelectedByRubberBand()) continue;
+    colors->setCustomKeyColor(static_cast<int>(p), now.red, now.green, now.blue);
+    painted = true;
+  }
+  if (!painted) return false;
+  colors->refreshCustomPreview();
+  const int group = getCustomGroupIndex();
+  if (group != kNoSelection) colors->storeCustomColors(group);
+  return true;
 }
 
 void CLightControlUI::selectCustomGroup(int index) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "devices/device_base.h"
+#include "devices/custom_colors.h"
 #include "devices/device_panel.h"
 #include "panels/light_control_values.h"
 #include "skin/container.h"
@@ -31,22 +32,7 @@ class CColorPaletteUI;
 // keyboard device implements this next to CHalvionUSBDevice; the panel's
 // custom colour buttons and group combo use it and do nothing for devices
 // without it.
-class ILightCustomColors {
- public:
-  virtual ~ILightCustomColors() = default;
-  // Number of key positions that take a custom colour.
-  virtual int customColorKeyCount() const = 0;
-  // Sets the preview colour of one key position.
-  virtual void setCustomKeyColor(int position, std::uint8_t red, std::uint8_t green, std::uint8_t blue) = 0;
-  // Shows the changed key colours in the preview.
-  virtual void refreshCustomPreview() = 0;
-  // Stores the current key colours as a custom colour group of the profile.
-  virtual void storeCustomColors(int group) = 0;
-  // Stores the selected custom colour group in the profile.
-  virtual void setCustomGroupIndex(int group) = 0;
-  // Loads a group's colours from the profile and shows them.
-  virtual void showCustomGroup(int group) = 0;
-};
+using devices::ILightCustomColors;
 
 // The three colour edits.
 enum class ColorChannel { Red, Green, Blue };
@@ -137,6 +123,8 @@ class CLightControlUI : public skin::CVerticalLayoutUI, public devices::IDeviceP
   void fillCustomColors(bool bright);
   void selectCustomGroup(int index);
   ILightCustomColors* customColors() const;
+  // Paints the keys selected on the device picture (custom-colour effect).
+  bool paintSelectedKeys();
   bool isKeyboard() const;
 
   QPointer<devices::CHalvionUSBDevice> device_;

@@ -262,6 +262,38 @@ TEST_F(KeyboardDeviceTest, PaintedCustomColourGoesToTheSelectedBank) {
   EXPECT_TRUE(recorder_.commands().empty());
 }
 
+TEST_F(KeyboardDeviceTest, PanelColourGroupsAreStoredShownAndSentToTheDevice) {
+  auto d = makeDevice();
+  open(*d);
+  putBlock(*d, 0, blockWith(devices::kCustomColorEffect, 2, 1));
+  d->onConnected();
+  devices::ILightCustomColors& colors = *d;
+  ASSERT_EQ(colors.customColorKeyCount(), 126);
+  const unsigned position = 64;
+  const uint8_t led = d->ledPositions()[position];
+  colors.setCustomKeyColor(position, 9, 8, 7);
+  colors.setCustomKeyColor(500, 1, 1, 1);  // out of range: ignored
+  colors.refreshCustomPreview();
+  colors.storeCustomColors(1);  // the group the device shows: written to bank 1
+  const auto banks = emulator_->firmware().memory(sim::Area::ColorBanks);
+  const size_t at = 512 + 3u * led;
+  EXPECT_EQ(std::vector<uint8_t>(banks.begin() + at, banks.begin() + at + 3), (std::vector<uint8_t>{9, 8, 7}));
+  EXPECT_EQ(d->profileData().getCustomColors(1, 126)[position].red, 9);
+
+  // Another group is kept in the profile only; switching to it shows it.
+  colors.setCustomKeyColor(position, 1, 2, 3);
+  recorder_.clear();
+  colors.storeCustomColors(2);
+  EXPECT_TRUE(recorder_.commands().empty());
+  colors.setCustomGroupIndex(2);
+  EXPECT_EQ(d->lightState().customGroup, 2);
+  colors.showCustomGroup(2);
+  const auto after = emulator_->firmware().memory(sim::Area::ColorBanks);
+  const size_t at2 = 2 * 512 + 3u * led;
+  EXPECT_EQ(std::vector<uint8_t>(after.begin() + at2, after.begin() + at2 + 3), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(emulator_->violations(), 0u);
+}
+
 TEST_F(KeyboardDeviceTest, DeviceKeyPressLightsThePreviewAndThreadsStopCleanly) {
   auto d = makeDevice();
   open(*d);
