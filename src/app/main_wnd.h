@@ -1,27 +1,166 @@
 #pragma once
-// CMainWnd: the program's main window. Until the device pages arrive it
-// lists the HID interfaces found (hardware and simulated) and comes to the
-// front when a second copy of the program starts.
+// CMainWnd: the program's only top-level window. It hosts one tab and page
+// per device kind (built and kept by CDeviceManager), routes the skin's
+// notifications to the selected device's panels, keeps the tray icon, owns
+// the lighting-control switch and the lighting synchronisation, follows
+// power, screen and DPI changes, applies the desktop input settings the
+// pages choose, and tells the keyboard goodbye when it is destroyed.
+#include <QPointer>
+
+#include <memory>
+
 #include "skin/window.h"
 
+class QSystemTrayIcon;
+class QScreen;
+
+namespace kavro::skin {
+class CMenuWnd;
+}
+namespace kavro::input {
+class InputSettingsBackend;
+class InputSettingsQueue;
+}  // namespace kavro::input
+namespace kavro::devices {
+class CDeviceManager;
+class CHalvionUSBDevice;
+class CDeviceOptionUI;
+}  // namespace kavro::devices
+
 namespace kavro::app {
+
+class InterProgramBus;
+
+// Window messages of the main window besides the registered ones.
+inline constexpr skin::UINT WM_POWERBROADCAST = 0x0218;
+inline constexpr skin::WPARAM PBT_APMSUSPEND = 4;
+inline constexpr skin::WPARAM PBT_APMRESUMEAUTOMATIC = 18;
+inline constexpr skin::UINT WM_DISPLAYCHANGE = 0x007E;
+inline constexpr skin::UINT WM_TRAYNOTIFY = 1025;
+inline constexpr skin::LPARAM WM_LBUTTONUP = 0x0202;
+inline constexpr skin::LPARAM WM_RBUTTONUP = 0x0205;
+inline constexpr skin::UINT WM_SHOWPROGRESS = 3072;
+inline constexpr skin::UINT WM_INTERFACE_ARRIVED = 3090;
+inline constexpr skin::UINT WM_INTERFACE_GONE = 3091;
+inline constexpr skin::UINT WM_CLEAR_UPDATE_MARK = 3094;
+
+// Timers of the main window.
+inline constexpr int kTimerFitScreen = 1011;
+inline constexpr int kFitScreenDelayMs = 100;
+inline constexpr int kTimerTrayMenu = 1032;
+inline constexpr int kTrayMenuDelayMs = 10;
+
+inline constexpr int kMainWidth = 1350;
+inline constexpr int kMainHeight = 810;
+
+// Status texts of "control_light_status".
+inline constexpr const char* kLightControlOnText = "控制灯光";
+inline constexpr const char* kLightControlOffText = "不控制灯光";
 
 class CMainWnd : public skin::CWindowWnd {
   Q_OBJECT
  public:
-  CMainWnd() = default;
+  enum class TrayMode { Auto, Force, None };
+
+  CMainWnd();
+  ~CMainWnd() override;
   QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
   QString GetSkinFile() const override { return QStringLiteral("XML_MAIN"); }
+
+  // ---- set-up before Create ------------------------------------------------------
+  // Announcements go out on this bus (none: announcements are dropped).
+  void setInterProgramBus(InterProgramBus* bus) { bus_ = bus; }
+  // The desktop input settings backend (default: the desktop's own).
+  void setInputSettings(std::shared_ptr<input::InputSettingsBackend> backend);
+  // Auto asks the desktop whether a tray exists; tests force either answer.
+  void setTrayMode(TrayMode mode) { trayMode_ = mode; }
+
+  // ---- builder callback and notifications ----------------------------------------
   skin::CControlUI* CreateControl(const QString& className) override;
   void Notify(skin::TNotifyUI& msg) override;
-  // Re-reads the interface list into "hid_interface_list".
-  void RefreshInterfaces();
+
+  // ---- state ------------------------------------------------------------------------
+  devices::CDeviceManager* deviceManager() const { return devices_.get(); }
+  bool lightControl() const { return lightControl_; }
+  bool isAwake() const { return awake_; }
+  bool hasTray() const { return tray_ != nullptr; }
+  bool pointerInside() const { return pointerInside_; }
+  input::InputSettingsQueue* inputSettings() const { return inputQueue_.get(); }
+
+  // ---- operations ---------------------------------------------------------------------
+  // The "control_light_status" switch: flips lightControl, announces and applies it.
+  void toggleLightControl();
+  // Sets lightControl with its status text, then applies it (no announcement).
+  void setLightControl(bool on);
+  // Copies the selected device's lighting to every open device ("deng_same_mode").
+  void synchroniseLighting();
+  // 1350 x 810 (at most the screen's free area), centred, visibility kept.
+  void fitToScreen();
+  // Shows the hidden window, or hides the shown one (tray left click).
+  void toggleFromTray();
+  // Brings the window to the front (instance message, device arrival).
+  void bringToFront(skin::WPARAM wParam, skin::LPARAM lParam);
+  // Ends the program: the exit sequence, then the window closes and the loop ends.
+  void exitProgram();
+  // Runs once: debug line, threads stopped, exit notice and lighting block to the keyboard.
+  void runExitSequence();
 
  protected:
   skin::LRESULT HandleCustomMessage(skin::UINT msg, skin::WPARAM wParam, skin::LPARAM lParam, bool& handled) override;
+  void OnClick(skin::TNotifyUI& msg) override;
+  void changeEvent(QEvent* e) override;
+  void enterEvent(QEnterEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private slots:
+  void onPrepareForSleep(bool start);
 
  private:
-  void bringToFront(skin::WPARAM wParam, skin::LPARAM lParam);
+  // main_wnd.cpp
+  void onWindowInit();
+  void loadLanguage();
+  void routeToPanels(skin::TNotifyUI& msg);
+  bool handleTabNotify(skin::TNotifyUI& msg);
+  skin::CControlUI* buildXmlControl(const QString& file);
+  bool handleTimer(int id);
+  void hideOrMinimise();
+  // main_wnd_lighting.cpp
+  void applyLightControl();
+  void setStreaming(bool on);
+  void updateRepaintFlags();
+  void onSuspend();
+  void onResume();
+  void connectPanels();
+  // main_wnd_tray.cpp
+  void createTray();
+  void showTrayMenu();
+  void updateNoDeviceArea();
+  void watchScreens();
+  void watchScreen(QScreen* screen);
+  void watchPower();
+  void onDisplayChanged();
+  void onDpiChanged();
+  // main_wnd_input.cpp
+  bool handleInputSetting(skin::TNotifyUI& msg);
+  void applyKeyboardRepeat(devices::CHalvionUSBDevice* device, int rate, int delayIndex);
+
+  InterProgramBus* bus_ = nullptr;
+  std::unique_ptr<devices::CDeviceManager> devices_;
+  std::shared_ptr<input::InputSettingsBackend> inputBackend_;
+  std::unique_ptr<input::InputSettingsQueue> inputQueue_;
+  QSystemTrayIcon* tray_ = nullptr;
+  std::unique_ptr<skin::CMenuWnd> trayMenu_;
+  TrayMode trayMode_ = TrayMode::Auto;
+  bool lightControl_ = true;
+  bool awake_ = true;
+  bool windowActive_ = false;
+  bool pointerInside_ = false;
+  bool exitDone_ = false;
+  bool exiting_ = false;
+  // Title buttons, looked up once at initialisation.
+  QPointer<skin::CControlUI> closeBtn_, maxBtn_, restoreBtn_, minBtn_, skinBtn_, gameModeBtn_, cloudBtn_,
+      smartEyesBtn_, setBtn_;
 };
 
 }  // namespace kavro::app

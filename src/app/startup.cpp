@@ -69,15 +69,18 @@ int runProgram(int argc, char** argv) {
   registerProgramMessages();
   startDemoDevices(options.simulate);
 
+  // The window hides to the tray and ends through its menu, not by closing.
+  QApplication::setQuitOnLastWindowClosed(false);
+  InterProgramBus bus;
+  bus.start();
   auto* window = new CMainWnd;
+  window->setInterProgramBus(&bus);
   window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572);
   QObject::connect(&instance, &SingleInstance::activationRequested, window,
                    [window, instanceMessage](qulonglong w, qlonglong l) {
                      window->PostMessage(instanceMessage, static_cast<skin::WPARAM>(w), static_cast<skin::LPARAM>(l));
                    });
-  InterProgramBus bus;
   bus.setTarget(window);
-  bus.start();
   window->CenterWindow();
   window->ShowWindow(true);
   app.exec();

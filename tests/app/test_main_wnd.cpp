@@ -1,0 +1,231 @@
+// The main window end to end with the emulated keyboard: its tab and page,
+// the lighting-control switch, suspend and resume, the close button with and
+// without a tray, the desktop input settings, and the exit blocks.
+#include "app/main_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/app_messages.h"
+#include "app/control_registry.h"
+#include "app/exit_sequence.h"
+#include "devices/device_manager.h"
+#include "devices/device_option.h"
+#include "devices/keyboard_device.h"
+#include "platform/input_settings.h"
+#include "sim/emulator.h"
+#include "skin/controls.h"
+#include "skin/qt_app.h"
+#include "skin/resource_manager.h"
+
+using namespace kavro;
+using namespace kavro::app;
+using Call = input::RecordingInputSettings::Call;
+
+namespace {
+
+class MainWndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A screen of a common desktop size, so the window gets its full 1350 x 810.
+    static const QString screens = [] {
+      const QString file = QDir::temp().filePath("kavro-mainwnd-screens.json");
+      QFile f(file);
+      if (f.open(QIODevice::WriteOnly)) {
+        f.write(R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1920, "height": 1080,
+                     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+      }
+      return file;
+    }();
+    if (!QCoreApplication::instance()) qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toUtf8());
+    test::qtApp();
+    ASSERT_TRUE(home.isValid());
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    registerControls(QStringLiteral(KAVRO_RESOURCES_DIR) + "/skin/");
+    registerInstanceMessage();
+    registerProgramMessages();
+    static int serial = 0;
+    emulator = sim::makeEmulator(sim::DeviceKind::Keyboard, sim::inProcessPresence(),
+                                 "mainwnd" + std::to_string(++serial) + "-");
+    ASSERT_TRUE(emulator->plug());
+  }
+  void TearDown() override {
+    window.reset();
+    if (emulator) {
+      EXPECT_EQ(emulator->violations(), 0u);
+    }
+    emulator.reset();
+  }
+
+  // Opens the window and waits until the keyboard page is filled.
+  void open(CMainWnd::TrayMode tray = CMainWnd::TrayMode::None) {
+    window = std::make_unique<CMainWnd>();
+    window->setTrayMode(tray);
+    window->setInputSettings(recorder);
+    ASSERT_TRUE(window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572));
+    window->CenterWindow();
+    window->ShowWindow(true);
+    ASSERT_TRUE(test::waitFor([&] { return keyboard() && keyboard()->previewRunning(); }, 10000));
+  }
+  devices::CHalvionKeyboardDevice* keyboard() {
+    auto* m = window ? window->deviceManager() : nullptr;
+    return m ? qobject_cast<devices::CHalvionKeyboardDevice*>(m->deviceOfKind(1)) : nullptr;
+  }
+  void notify(const QString& control, const char* type) {
+    skin::CControlUI* c = window->FindControl(control);
+    ASSERT_NE(c, nullptr) << control.toStdString();
+    window->GetPaintManager().SendNotify(c, QString::fromLatin1(type));
+  }
+  skin::UINT lightRequest() const { return registeredMessages().lightRequest; }
+
+  QTemporaryDir home;
+  std::unique_ptr<sim::Emulator> emulator;
+  std::unique_ptr<CMainWnd> window;
+  std::shared_ptr<input::RecordingInputSettings> recorder = std::make_shared<input::RecordingInputSettings>();
+};
+
+}  // namespace
+
+TEST_F(MainWndTest, KeyboardArrivesWithItsTabAndTheWindowIsFittedAndDrawn) {
+  open();
+  auto* kb = keyboard();
+  ASSERT_TRUE(kb->channel.isConnected());
+  ASSERT_NE(kb->tab(), nullptr);
+  EXPECT_TRUE(kb->tab()->IsVisible());
+  EXPECT_TRUE(kb->tab()->isSelected());
+  EXPECT_FALSE(window->FindControl(devices::kNoDeviceLink)->IsVisible());
+  EXPECT_EQ(window->deviceManager()->selectedDevice(), kb);
+  // Timer 1011 gives the window its working size.
+  ASSERT_TRUE(test::waitFor([&] { return window->size() == QSize(kMainWidth, kMainHeight); }, 3000));
+  EXPECT_EQ(window->FindControl("control_light_status")->GetText(), QString::fromUtf8(kLightControlOnText));
+
+  // A few preview frames, then the picture.
+  test::waitFor([] { return false; }, 300);
+  QDir().mkpath(KAVRO_TEST_OUTPUT_DIR);
+  const QImage img = window->grab().toImage();
+  ASSERT_TRUE(img.save(QStringLiteral(KAVRO_TEST_OUTPUT_DIR) + "/main_window.png"));
+  EXPECT_EQ(img.size(), QSize(kMainWidth, kMainHeight));
+}
+
+TEST_F(MainWndTest, LightingRequestsAndTheSwitchDriveStreamingOfKeyboards) {
+  open();
+  auto* kb = keyboard();
+  auto* status = window->FindControl("control_light_status");
+  ASSERT_EQ(kb->streamEnabled, 1);
+
+  window->SendMessage(lightRequest(), 1, 0);
+  EXPECT_FALSE(window->lightControl());
+  EXPECT_EQ(kb->streamEnabled, 0);
+  EXPECT_EQ(status->GetText(), QString::fromUtf8(kLightControlOffText));
+
+  window->SendMessage(lightRequest(), 0, 1);  // only wParam 1 is a request
+  window->SendMessage(lightRequest(), 1, 7);  // and only lParam 0 or 1
+  EXPECT_EQ(kb->streamEnabled, 0);
+
+  window->SendMessage(lightRequest(), 1, 1);
+  EXPECT_EQ(kb->streamEnabled, 1);
+  EXPECT_EQ(status->GetText(), QString::fromUtf8(kLightControlOnText));
+
+  notify("control_light_status", skin::DUI_MSGTYPE_CLICK);
+  EXPECT_FALSE(window->lightControl());
+  EXPECT_EQ(kb->streamEnabled, 0);
+  notify("control_light_status", skin::DUI_MSGTYPE_CLICK);
+  EXPECT_EQ(kb->streamEnabled, 1);
+}
+
+TEST_F(MainWndTest, SuspendStopsStreamingAndResumeFollowsTheSwitchAgain) {
+  open();
+  auto* kb = keyboard();
+  window->SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  EXPECT_FALSE(window->isAwake());
+  EXPECT_EQ(kb->streamEnabled, 0);
+  // A request while asleep changes the switch but sends nothing yet.
+  window->SendMessage(lightRequest(), 1, 1);
+  EXPECT_EQ(kb->streamEnabled, 0);
+  // Messages after the power message are left alone while asleep.
+  window->SendMessage(WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+  EXPECT_TRUE(window->isVisible());
+
+  window->SendMessage(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  EXPECT_TRUE(window->isAwake());
+  EXPECT_EQ(kb->streamEnabled, 1);
+
+  window->SendMessage(lightRequest(), 1, 0);
+  window->SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  window->SendMessage(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  EXPECT_EQ(kb->streamEnabled, 0);  // resume follows the switch, which is off
+}
+
+TEST_F(MainWndTest, CloseButtonHidesToTheTrayOrMinimisesWithoutOne) {
+  open(CMainWnd::TrayMode::Force);
+  ASSERT_TRUE(window->hasTray());
+  notify("closebtn", skin::DUI_MSGTYPE_CLICK);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(keyboard()->channel.isConnected());  // the program runs on
+  window->SendMessage(WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+  EXPECT_TRUE(window->isVisible());
+  window->SendMessage(WM_TRAYNOTIFY, 0, WM_LBUTTONUP);
+  EXPECT_FALSE(window->isVisible());
+  window.reset();
+
+  open(CMainWnd::TrayMode::None);
+  ASSERT_FALSE(window->hasTray());
+  notify("closebtn", skin::DUI_MSGTYPE_CLICK);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isMinimized());
+}
+
+TEST_F(MainWndTest, ExitSendsTheNoticeAndTheFixedBlockToBothSlots) {
+  open();
+  const profiles::LightSetting light = keyboard()->lightState();
+  const keyboard::SettingsBlock expected = exitLightingBlock(light);
+  const uint64_t noticesBefore = emulator->firmware().stats().exitNotices;
+
+  // Hiding the window moves the focus; no panel may write to the device
+  // once the exit has begun.
+  window->runExitSequence();
+  window->runExitSequence();  // once only
+  EXPECT_EQ(keyboard()->lightState(), light);
+
+  EXPECT_EQ(emulator->firmware().stats().exitNotices, noticesBefore + 1);
+  const std::vector<uint8_t> mem = emulator->firmware().memory(sim::Area::Settings);
+  ASSERT_GE(mem.size(), size_t{kExitSecondSlotOffset} + expected.size());
+  const std::vector<uint8_t> want(expected.begin(), expected.end());
+  EXPECT_EQ(std::vector<uint8_t>(mem.begin(), mem.begin() + 26), want);
+  EXPECT_EQ(std::vector<uint8_t>(mem.begin() + kExitSecondSlotOffset, mem.begin() + kExitSecondSlotOffset + 26), want);
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWndTest, KeyboardRepeatControlsAreStoredAndReachTheDesktop) {
+  open();
+  auto* kb = keyboard();
+  auto* slider = qobject_cast<skin::CSliderUI*>(window->FindControl("repeat_rate_slider"));
+  ASSERT_NE(slider, nullptr);
+  slider->SetValue(20);
+  notify("repeat_rate_slider", skin::DUI_MSGTYPE_VALUECHANGED);
+  auto* delay = qobject_cast<skin::COptionUI*>(window->FindControl("repeat_delay_check_2"));
+  ASSERT_NE(delay, nullptr);
+  delay->Selected(true, false);
+  notify("repeat_delay_check_2", skin::DUI_MSGTYPE_SELECTCHANGED);
+  window->inputSettings()->flush();
+
+  EXPECT_EQ(recorder->calls(), (std::vector<Call>{{"keyRepeatRate", 20}, {"keyRepeatDelay", 2}}));
+  EXPECT_EQ(kb->systemSettings().repeat, 20);
+  EXPECT_EQ(kb->systemSettings().repeatDelay, 2);
+}
+
+TEST_F(MainWndTest, BuilderCallbackKnowsThePageClassesAndNothingElse) {
+  open();
+  for (const char* name : {"CircleProgress", "selectpanel", "HalvionKeyboardDevice", "LightControl",
+                           "LightSetControlUI", "DeviceProfileUI"}) {
+    std::unique_ptr<skin::CControlUI> c(window->CreateControl(name));
+    EXPECT_NE(c, nullptr) << name;
+  }
+  // Classes of later work, unknown names and missing layouts create nothing.
+  for (const char* name : {"HalvionMouseDevice", "MagicSetControlUI", "Button2", ""}) {
+    EXPECT_EQ(window->CreateControl(name), nullptr) << name;
+  }
+}
