@@ -179,9 +179,9 @@ LayoutItem CContainerUI::layoutItemFor(CControlUI* c) const {
 }
 
 void CContainerUI::SetPosChildren() {
-  std::vector<LayoutItem> specs;
-  specs.reserve(items_.size());
-  for (CControlUI* c : std::as_const(items_)) specs.push_back(layoutItemFor(c));
+  std::vector<LayoutItem> items;
+  items.reserve(items_.size());
+  for (CControlUI* c : std::as_const(items_)) items.push_back(layoutItemFor(c));
   LayoutParams params;
   params.kind = LayoutKind();
   params.inset = margins(inset_, GetScale());
@@ -189,7 +189,7 @@ void CContainerUI::SetPosChildren() {
   params.mainAlign = mainAlign_;
   params.crossAlign = crossAlign_;
   const QRect area = rect();
-  LayoutResult r = computeLayout(area, params, specs);
+  LayoutResult r = computeLayout(area, params, items);
   if (vscrollEnabled_) {
     const int viewH = area.height() - params.inset.top() - params.inset.bottom();
     const bool need = r.contentHeight > viewH;
@@ -202,13 +202,13 @@ void CContainerUI::SetPosChildren() {
       }
       const int sbw = Scaled(kScrollBarWidth);
       params.inset.setRight(params.inset.right() + sbw + Scaled(2));
-      LayoutResult probe = computeLayout(area, params, specs);
+      LayoutResult probe = computeLayout(area, params, items);
       QSignalBlocker block(vscroll_);
       vscroll_->setRange(0, qMax(0, probe.contentHeight - viewH));
       vscroll_->setPageStep(viewH);
       vscroll_->setSingleStep(Scaled(30));
       params.scrollY = vscroll_->value();
-      r = computeLayout(area, params, specs);
+      r = computeLayout(area, params, items);
       vscroll_->setGeometry(area.right() + 1 - sbw - Scaled(1), area.top() + params.inset.top(), sbw, viewH);
       vscroll_->show();
       vscroll_->raise();
@@ -219,7 +219,7 @@ void CContainerUI::SetPosChildren() {
     }
   }
   for (int i = 0; i < items_.size(); ++i) {
-    if (!specs[i].visible) continue;
+    if (!items[i].visible) continue;
     items_[i]->setGeometry(r.rects[i]);
   }
 }
