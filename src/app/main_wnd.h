@@ -105,6 +105,9 @@ class CMainWnd : public skin::CWindowWnd {
   // Runs once: debug line, threads stopped, exit notice and lighting block to the keyboard.
   void runExitSequence();
 
+  // Hides the window to the tray (minimises it where there is no tray).
+  void hideOrMinimise();
+
  protected:
   skin::LRESULT HandleCustomMessage(skin::UINT msg, skin::WPARAM wParam, skin::LPARAM lParam, bool& handled) override;
   void OnClick(skin::TNotifyUI& msg) override;
@@ -124,7 +127,6 @@ class CMainWnd : public skin::CWindowWnd {
   bool handleTabNotify(skin::TNotifyUI& msg);
   skin::CControlUI* buildXmlControl(const QString& file);
   bool handleTimer(int id);
-  void hideOrMinimise();
   // main_wnd_lighting.cpp
   void applyLightControl();
   void setStreaming(bool on);

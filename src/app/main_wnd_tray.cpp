@@ -96,6 +96,7 @@ void CMainWnd::bringToFront(WPARAM wParam, LPARAM lParam) {
 
 void CMainWnd::fitToScreen() {
   const bool wasShown = isVisible() && !isMinimized();
+  const bool wasMinimised = isVisible() && isMinimized();
   if (!wasShown) HandleMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
   CPaintManagerUI::SetAllDPI(kToolkitDpi);
   int w = kMainWidth, h = kMainHeight;
@@ -110,7 +111,10 @@ void CMainWnd::fitToScreen() {
   }
   ResizeClient(w, h);
   CenterWindow();
+  // A minimised window goes back to the task bar, a hidden one to the tray:
+  // without a tray a hidden window could not be found again.
   if (wasShown) show();
+  else if (wasMinimised) showMinimized();
   else hide();
 }
 

@@ -22,6 +22,7 @@ StartOptions parseCommandLine(const QStringList& args) {
     if (a == "--debug") o.debug = true;
     else if (a.startsWith("--simulate=")) o.simulate = a.mid(int(strlen("--simulate=")));
     else if (a == "--simulate") o.simulate = QStringLiteral("all");
+    else if (a == "--tray") o.startInTray = true;
   }
   return o;
 }
@@ -78,11 +79,15 @@ int runProgram(int argc, char** argv) {
   window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572);
   QObject::connect(&instance, &SingleInstance::activationRequested, window,
                    [window, instanceMessage](qulonglong w, qlonglong l) {
+                     // A second start asks to see the window, also when it waits in the tray.
+                     if (!window->isVisible()) window->ShowWindow(true);
                      window->PostMessage(instanceMessage, static_cast<skin::WPARAM>(w), static_cast<skin::LPARAM>(l));
                    });
   bus.setTarget(window);
   window->CenterWindow();
   window->ShowWindow(true);
+  // Started at log-in, the program goes straight to the tray.
+  if (options.startInTray) window->hideOrMinimise();
   app.exec();
 
   delete window;

@@ -10,9 +10,10 @@ namespace kavro::app {
 struct StartOptions {
   bool debug = false;
   QString simulate;  // kinds for the demo devices, empty for none
+  bool startInTray = false;  // "--tray": start hidden in the tray (minimised without one)
 };
 
-// Reads "--debug" and "--simulate=kinds"; other arguments are ignored.
+// Reads "--debug", "--simulate=kinds" and "--tray"; other arguments are ignored.
 StartOptions parseCommandLine(const QStringList& args);
 
 // Runs the program; returns the exit code (0 on every path).

@@ -63,8 +63,9 @@ void CDeviceOptionUI::updateIcons() {
 }
 
 void CDeviceOptionUI::runFrame() {
+  // The light buttons repaint themselves when their colour changes, so the
+  // page needs no repaint of its own after a frame.
   device_->streamLights();
-  if (isSelected() && device_->secondEnable) device_->Invalidate();
   // A device that needs no frames right now is visited less often.
   const int wanted = device_->needsFrames() ? kFrameIntervalMs : kIdleFrameIntervalMs;
   if (wanted != frameInterval_) {

@@ -293,14 +293,21 @@ lighting::PreviewState CHalvionKeyboardDevice::previewState() const {
 // ---- preview frame ----------------------------------------------------------
 
 void CHalvionKeyboardDevice::publishFrame() {
+  bool changed = false;
   {
     std::lock_guard<std::mutex> lockA(dataLockA_);
     std::lock_guard<std::mutex> lock(lightMutex_);
     const auto& frame = preview_.frame();
     const size_t n = std::min(frame.size(), engine_.leds.size());
-    std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
+    const auto end = frame.begin() + static_cast<std::ptrdiff_t>(n);
+    // Only a frame that differs is published, so an unchanged preview costs
+    // no repaint.
+    if (!std::equal(frame.begin(), end, engine_.leds.begin())) {
+      std::copy(frame.begin(), end, engine_.leds.begin());
+      changed = true;
+    }
   }
-  frameGeneration_.fetch_add(1);
+  if (changed) frameGeneration_.fetch_add(1);
 }
 
 void CHalvionKeyboardDevice::setLedColor(size_t n, uint32_t value) {
@@ -308,13 +315,23 @@ void CHalvionKeyboardDevice::setLedColor(size_t n, uint32_t value) {
   frameGeneration_.fetch_add(1);
 }
 
-void CHalvionKeyboardDevice::updatePageShown() {
-  const bool shown = secondEnable != 0 && isVisible();
-  if (shown && !pageShown_.exchange(true)) wake_.set();
-  if (!shown) pageShown_.store(false);
+// The page can be seen when it is visible in a window that is neither hidden
+// nor minimised, and the window wants repaints (secondEnable).
+bool CHalvionKeyboardDevice::pageCanBeSeen() const {
+  const QWidget* top = window();
+  return secondEnable != 0 && isVisible() && top && !top->isMinimized();
 }
 
-bool CHalvionKeyboardDevice::needsFrames() const { return secondEnable != 0 && isVisible(); }
+void CHalvionKeyboardDevice::updatePageShown() {
+  const bool shown = pageCanBeSeen();
+  if (shown && !pageShown_.exchange(true)) {
+    dbg::write("keyboard page shown: preview running\n");
+    wake_.set();
+  }
+  if (!shown && pageShown_.exchange(false)) dbg::write("keyboard page hidden: preview paused\n");
+}
+
+bool CHalvionKeyboardDevice::needsFrames() const { return pageCanBeSeen(); }
 
 void CHalvionKeyboardDevice::showEvent(QShowEvent* e) {
   CHalvionUSBDevice::showEvent(e);
@@ -329,6 +346,11 @@ void CHalvionKeyboardDevice::hideEvent(QHideEvent* e) {
 void CHalvionKeyboardDevice::paintPreview() {
   const uint64_t generation = frameGeneration_.load();
   if (generation == paintedGeneration_) return;
+  // The picture is repainted at most about 30 times a second: smooth to the
+  // eye, and half the drawing of following every preview pass.
+  const uint64_t now = tickMs();
+  if (now - lastPaintMs_ < kPreviewPaintMs) return;
+  lastPaintMs_ = now;
   paintedGeneration_ = generation;
   const auto frame = ledSnapshot();
   for (size_t p = 0; p < frame.size(); ++p) {

@@ -48,6 +48,7 @@ constexpr int kRefreshDelayMs = 100;               // settings re-read after a d
 // for a pass of about 15 ms (one scheduler tick of the system the keyboard
 // was first made for), so the light thread paces itself at that rate.
 constexpr int kPreviewPassMs = 15;
+constexpr uint64_t kPreviewPaintMs = 33;  // shortest time between two repaints of the picture
 constexpr int kPreviewClosedIdleMs = 100;  // pass while the channel is closed
 constexpr int kNotifyReadTimeoutMs = 500;  // one read of the notify interface
 constexpr int kNotifyRetryMs = 100;        // pause after a read that failed at once
@@ -163,6 +164,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void storeLightState(const profiles::LightSetting& light);
   void publishFrame();
   void paintPreview();
+  bool pageCanBeSeen() const;
   void updatePageShown();
   void setKeyCaption(size_t position);
   int sendColors(const keyboard::ColorBuffer& buffer);
@@ -198,6 +200,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   std::vector<profiles::LightEffectStep> customSteps_;
   std::atomic<uint64_t> frameGeneration_{0};
   uint64_t paintedGeneration_ = ~uint64_t{0};
+  uint64_t lastPaintMs_ = 0;
   std::atomic<bool> pageShown_{false};
   Event wake_{Event::Reset::Auto};
   DeviceWorker previewWorker_;

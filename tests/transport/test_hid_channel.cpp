@@ -116,6 +116,7 @@ TEST(HidChannel, SilentDeviceCostsTwoReads) {
   t0 = tickMs();
   EXPECT_EQ(rig.ch.sendAndReceive(req.data(), req.size(), answer.data(), answer.size(), nullptr), kResultNoAnswer);
   EXPECT_GE(tickMs() - t0, 2u * kLong);
+  ASSERT_TRUE(rig.dev->waitForRequests(2, test::kAnswerTimeoutMs));
   EXPECT_EQ(rig.dev->requests().size(), 2u);  // no resend
   EXPECT_EQ(rig.ch.busy.load(), 0);
 }

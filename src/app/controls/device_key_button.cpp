@@ -14,8 +14,11 @@ using namespace kavro::skin;
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : CButtonUI(parent) {}
 
 void CDeviceKeyButtonUI::setLight(uint32_t colorRef, int brightness, bool shown) {
-  lightColor_ = colorRef & 0xFFFFFF;
-  lightBrightness_ = qBound(0, brightness, 255);
+  const uint32_t color = colorRef & 0xFFFFFF;
+  const int level = qBound(0, brightness, 255);
+  if (color == lightColor_ && level == lightBrightness_ && shown == lightShown_) return;  // nothing to repaint
+  lightColor_ = color;
+  lightBrightness_ = level;
   lightShown_ = shown;
   update();
 }
@@ -44,17 +47,93 @@ void CDeviceKeyButtonUI::SetAttribute(const QString& name, const QString& value)
 void CDeviceKeyButtonUI::PaintStatusImage(QPainter& p) {
   DrawImage(p, currentStatusImage());
   if (lightShown_) paintLight(p);
+  paintOverlays(p);
+}
+
+void CDeviceKeyButtonUI::paintOverlays(QPainter& p) {
   if (!keyMarkHidden_) paintKeyMark(p);
   if (rubberSelected_) {
     frameRounded(p, QRectF(rect()), QColor(0x00, 0x99, 0xFF), qMax<qreal>(1.5, 2 * GetScale()), BorderRadius());
   }
 }
 
-void CDeviceKeyButtonUI::paintLight(QPainter& p) {
-  const QColor tint = keyLightColor(lightColor_, lightBrightness_);
+QString CDeviceKeyButtonUI::layerKey() const {
+  return QStringLiteral("%1x%2@%3|%4|%5%6%7|%8|%9|%10|%11")
+      .arg(width())
+      .arg(height())
+      .arg(devicePixelRatioF())
+      .arg(GetScale())
+      .arg(isHot())
+      .arg(IsPushed())
+      .arg(IsEnabled())
+      .arg(currentBkColor())
+      .arg(GetBorderColor())
+      .arg(currentStatusImage(), GetDisplayText());
+}
+
+static QPixmap transparentLayer(const QSize& size, qreal dpr) {
+  QPixmap px(size * dpr);
+  px.setDevicePixelRatio(dpr);
+  px.fill(Qt::transparent);
+  return px;
+}
+
+void CDeviceKeyButtonUI::rebuildLayers() {
+  const qreal dpr = devicePixelRatioF();
+  under_ = transparentLayer(size(), dpr);
+  over_ = transparentLayer(size(), dpr);
+  {
+    QPainter q(&under_);
+    q.setRenderHint(QPainter::Antialiasing);
+    PaintBkColor(q);
+    PaintBkImage(q);
+    DrawImage(q, currentStatusImage());
+  }
+  {
+    QPainter q(&over_);
+    q.setRenderHint(QPainter::Antialiasing);
+    q.setRenderHint(QPainter::TextAntialiasing);
+    PaintText(q);
+    PaintBorder(q);
+  }
+}
+
+void CDeviceKeyButtonUI::DoPaint(QPainter& p) {
+  if (width() <= 0 || height() <= 0) return;
+  const QString key = layerKey();
+  if (key != layerKey_ || under_.isNull()) {
+    layerKey_ = key;
+    rebuildLayers();
+  }
+  p.drawPixmap(0, 0, under_);
+  if (lightShown_) paintLight(p);
+  p.drawPixmap(0, 0, over_);
+  paintOverlays(p);
+}
+
+const QImage* CDeviceKeyButtonUI::lightMask() {
   ImageSpec desc;
   const QImage* img = parseImageSpec(lightImage_, &desc) ? CResourceManager::GetInstance().GetImage(desc.file) : nullptr;
-  if (!img) {
+  if (!img) return nullptr;
+  const qreal dpr = devicePixelRatioF();
+  const QString key = QStringLiteral("%1|%2x%3@%4|%5").arg(lightImage_).arg(width()).arg(height()).arg(dpr).arg(GetScale());
+  if (key != maskKey_ || mask_.isNull()) {
+    maskKey_ = key;
+    mask_ = QImage(size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    mask_.setDevicePixelRatio(dpr);
+    mask_.fill(Qt::transparent);
+    QPainter lp(&mask_);
+    drawImageSpec(lp, desc, rect(), GetScale());
+    tinted_ = QImage(mask_.size(), QImage::Format_ARGB32_Premultiplied);
+    tinted_.setDevicePixelRatio(dpr);
+  }
+  return &mask_;
+}
+
+void CDeviceKeyButtonUI::paintLight(QPainter& p) {
+  const QColor tint = keyLightColor(lightColor_, lightBrightness_);
+  const QImage* mask = lightMask();
+  if (!mask) {
     // Without a light image the key cap glows in the LED colour.
     const qreal s = GetScale();
     QRectF rc = QRectF(rect()).adjusted(2 * s, 2 * s, -2 * s, -2 * s);
@@ -65,17 +144,16 @@ void CDeviceKeyButtonUI::paintLight(QPainter& p) {
     frameRounded(p, rc, edge, qMax<qreal>(1.0, 1.2 * s), qMax<qreal>(0, BorderRadius() - 2 * s));
     return;
   }
-  // Tint: keep the image's alpha, replace its colour by the LED colour.
-  QImage layer(size() * devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
-  layer.setDevicePixelRatio(devicePixelRatioF());
-  layer.fill(Qt::transparent);
+  // Tint: keep the image's alpha, replace its colour by the LED colour. The
+  // scaled image and the buffer are kept between paints.
+  tinted_.fill(Qt::transparent);
   {
-    QPainter lp(&layer);
-    drawImageSpec(lp, desc, rect(), GetScale());
+    QPainter lp(&tinted_);
+    lp.drawImage(QPointF(0, 0), *mask);
     lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
     lp.fillRect(rect(), tint);
   }
-  p.drawImage(rect(), layer);
+  p.drawImage(rect(), tinted_);
 }
 
 void CDeviceKeyButtonUI::paintKeyMark(QPainter& p) {

@@ -24,6 +24,9 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
 
   void SetAttribute(const QString& name, const QString& value) override;
   void PaintStatusImage(QPainter& p) override;
+  // Paints from two cached layers (the cap below the light, text and border
+  // above it), so an animated light redraws only the tinted light.
+  void DoPaint(QPainter& p) override;
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -31,6 +34,17 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
  private:
   void paintLight(QPainter& p);
   void paintKeyMark(QPainter& p);
+  void paintOverlays(QPainter& p);
+  // What the cached layers depend on; a change rebuilds them.
+  QString layerKey() const;
+  void rebuildLayers();
+  // The light image scaled to the button, white with its alpha (rebuilt with the size).
+  const QImage* lightMask();
+
+  QPixmap under_, over_;
+  QString layerKey_;
+  QImage mask_, tinted_;
+  QString maskKey_;
 
   QString lightImage_, keySetImage_;
   uint32_t lightColor_ = 255;
