@@ -20,9 +20,8 @@ constexpr char kFunctionSwitch[] = "device_function_switch";
 constexpr char kKeyFunctionSwitch[] = "device_key_function_switch";
 constexpr uint8_t kWirelessByte = 3;   // status block: replaced by the channel's long-mode flag
 constexpr uint8_t kPowerEventByte = 4;  // status block: sent with the power message
+}  // namespace
 
-// Splits "key_12" into the number after a case-insensitive prefix; -1 when the
-// prefix differs or no number follows.
 int numberAfter(const QString& text, const char* prefix) {
   const QString p = QString::fromLatin1(prefix);
   if (!text.startsWith(p, Qt::CaseInsensitive)) return -1;
@@ -30,7 +29,6 @@ int numberAfter(const QString& text, const char* prefix) {
   const int n = text.mid(p.size()).toInt(&ok);
   return ok && n >= 0 ? n : -1;
 }
-}  // namespace
 
 CHalvionUSBDevice::CHalvionUSBDevice(QWidget* parent) : CHorizontalLayoutUI(parent) {}
 

@@ -44,6 +44,10 @@ constexpr size_t kPowerStatusBytes = 6;
 constexpr size_t kLedAuxBytes = 13;
 constexpr int kFailedFramePauseMs = 200;
 
+// The number after a case-insensitive prefix ("key_12" -> 12); -1 when the
+// prefix differs or no number follows.
+int numberAfter(const QString& text, const char* prefix);
+
 class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   Q_OBJECT
  public:

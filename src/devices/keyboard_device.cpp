@@ -21,15 +21,6 @@ constexpr char kKeyButtonClass[] = "DeviceKeyButton";
 constexpr char kKeyPrefix[] = "key_";
 constexpr char kLightPrefix[] = "light_";
 
-// The number after a case-insensitive prefix ("key_12" -> 12), or -1.
-int numberAfter(const QString& text, const char* prefix) {
-  const QString p = QString::fromLatin1(prefix);
-  if (!text.startsWith(p, Qt::CaseInsensitive)) return -1;
-  bool ok = false;
-  const int n = text.mid(p.size()).toInt(&ok);
-  return ok && n >= 0 ? n : -1;
-}
-
 std::string folderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
