@@ -1,5 +1,7 @@
 #include "macros/file_bytes.h"
 
+#include "profiles/json_file.h"
+
 #include <atomic>
 #include <cerrno>
 
@@ -18,21 +20,6 @@ struct FdCloser {
     if (fd >= 0) ::close(fd);
   }
 };
-
-bool writeAll(int fd, const std::string& bytes) {
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -54,18 +41,8 @@ std::optional<std::string> readFileBytes(const std::string& path, std::size_t ma
 }
 
 bool writeFileBytes(const std::string& path, const std::string& bytes) {
-  if (path.empty()) return false;
-  std::string tmp = path + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return false;
-  // Keep the mode of a file being replaced; new files get the usual 0644.
-  struct stat st {};
-  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-  bool ok = !g_failWrites.load() && writeAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  if (path.empty() || g_failWrites.load()) return false;
+  return profiles::replaceFileAtomically(path, bytes) == 0;
 }
 
 namespace testing {

@@ -64,9 +64,11 @@ bool writeAll(int fd, const std::string& text) {
   return true;
 }
 
+}  // namespace
+
 // Writes text to a fresh temporary file beside path and renames it over
 // path. Returns the errno of the failing step, 0 on success.
-int replaceFile(const std::string& path, const std::string& text) {
+int replaceFileAtomically(const std::string& path, const std::string& text) {
   std::filesystem::path target(path);
   std::string tmpl = path + ".tmp-XXXXXX";
   if (faultAt(testing::WriteFault::Create)) return EACCES;
@@ -104,7 +106,6 @@ int replaceFile(const std::string& path, const std::string& text) {
   return 0;
 }
 
-}  // namespace
 
 std::string readjsonFile(const std::string& path) {
   // Non-blocking, so that a FIFO in place of a data file cannot hang the
@@ -165,7 +166,7 @@ int wirtejsonFile(const std::string& path, const Json::Value& document) {
     dbg::printf("wirtejsonFile 错误吗：：%d\n", EINVAL);
     return 1;
   }
-  int err = path.empty() ? ENOENT : replaceFile(path, text);
+  int err = path.empty() ? ENOENT : replaceFileAtomically(path, text);
   dbg::printf("wirtejsonFile 错误吗：：%d\n", err);
   return err == 0 ? 0 : 1;
 }

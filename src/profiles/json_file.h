@@ -19,6 +19,11 @@ inline constexpr unsigned kMaxJsonNesting = 200;
 
 // Returns the bytes of the file at path, or an empty string when it cannot be
 // read whole (missing, unreadable, larger than kMaxJsonFileBytes).
+// Writes bytes to a fresh temporary file beside path, flushes it to disk and
+// renames it over path, so a failure never leaves a truncated file. Returns
+// 0, or the errno of the step that failed (the old file is then untouched).
+int replaceFileAtomically(const std::string& path, const std::string& text);
+
 std::string readjsonFile(const std::string& path);
 
 // Parses JSON text (comments allowed). Damaged or hostile text gives a null
