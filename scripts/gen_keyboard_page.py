@@ -128,7 +128,7 @@ def page(keys):
             f"bordersize='1' borderround='4,4' textcolor='{TEXT}' "
             f"align='center'",
         "keyboard_check_style": f"height='30' width='220' textcolor='{TEXT}'",
-        "keyboard_radio_style": f"height='30' width='110' textcolor='{TEXT}'",
+        "keyboard_radio_style": f"height='30' width='104' padding='0,0,6,0' textcolor='#FFB8BFCC' selectedtextcolor='#FFFFFFFF' bkcolor='#FF20242C' hotbkcolor='#FF2A2F3A' selectedbkcolor='#FF2F8CFF' borderround='15' cursor='hand'",
         "keyboard_button_style":
             f"bkcolor='{ACCENT}' textcolor='#FFFFFFFF' borderround='4,4'",
     }

@@ -25,6 +25,8 @@ TEST_F(KeyboardDeviceTest, PagePaintsTheRunningWaveOnTheKeys) {
   auto* factory = skin::CControlFactory::GetInstance();
   factory->RegistControl("DeviceKeyButton", [] { return new app::CDeviceKeyButtonUI; });
   factory->RegistControl("SelectPanel", [] { return new app::CSelectPanelUI; });
+  // The picture shows the English key captions and page texts.
+  ASSERT_TRUE(skin::CResourceManager::GetInstance().LoadLanguage("lan_en.xml"));
   PageWnd w;
   ASSERT_TRUE(w.Create(nullptr, "keyboard", skin::UI_WNDSTYLE_FRAME, 0, 0, 1040, 720));
   auto* d = w.Find<devices::CHalvionKeyboardDevice>("keyboard_device_page");
