@@ -197,6 +197,10 @@ void CDeviceManager::interfaceGoneOnWindow(int index) {
     if (!d) return;
     d->channel.closeChannel();  // a waiting transfer is aborted
     if (CDeviceOptionUI* tab = d->tab()) hideTab(tab);
+    // Synchronised lighting needs at least two devices on show.
+    if (visibleTabCount() < 2) {
+      for (CHalvionUSBDevice* any : allDevices()) any->channel.stateFlag.store(0);
+    }
     if (d->getPowerControl()) d->getPowerControl()->clearStatus();
     d->onDisconnected();
     return;

@@ -90,8 +90,10 @@ TEST_F(DeviceManagerTest, KeyboardArrivesIsOpenedAndGoesAgain) {
   EXPECT_EQ(manager->discovery().row(1).connected, 1);
   EXPECT_EQ(keyboard()->channel.hid.collectionNumber, 4u);
 
+  keyboard()->channel.stateFlag.store(1);  // following synchronised lighting
   kb->unplug();
   ASSERT_TRUE(test::waitFor([&] { return manager->discovery().row(1).isFree(); }, 5000));
+  EXPECT_EQ(keyboard()->channel.stateFlag.load(), 0);  // no second device left to follow
   EXPECT_FALSE(keyboard()->channel.isConnected());
   EXPECT_TRUE(noDeviceShown());
   EXPECT_TRUE(manager->discovery().row(0).isFree());
