@@ -42,24 +42,8 @@ constexpr uint8_t kHeadsetDescriptor[] = {
 std::vector<uint8_t> headsetDescriptor() { return {std::begin(kHeadsetDescriptor), std::end(kHeadsetDescriptor)}; }
 
 FirmwareConfig headsetConfig() {
-  FirmwareConfig c;
-  c.kind = "headset";
-  c.info[info::kFirmwareLo] = 0x02;
-  c.info[info::kFirmwareHi] = 0x10;
-  c.info[info::kDeviceType] = 7;
-  c.info[info::kSlotCount] = pad::kSlots;
-  c.info[info::kFrameLeds] = headset::kLeds;
-  c.settings.assign(pad::kSettingsSize, 0);
   const uint8_t effects[pad::kSlots] = {0, 2, 6, 7};
-  putPadBlocks(c.settings, pad::kSlots, effects);
-  c.slotCount = pad::kSlots;
-  c.slotStride = pad::kSlotStride;
-  c.blockSize = pad::kBlockSize;
-  c.frameLeds = headset::kLeds;
-  c.status = {100, 0, 0, 0, 0, 0};  // USB powered
-  c.commands = {wire::kBeginConfig, wire::kEndConfig,  wire::kReadInfo,   wire::kReadSettings, wire::kWriteSettings,
-                wire::kStreamFrame, wire::kExitNotice, wire::kReadStatus, wire::kQueryLink};
-  return c;
+  return padFamilyConfig("headset", 0x02, 0x10, 7, headset::kLeds, effects);
 }
 
 bool applyHeadsetLedReport(const uint8_t* d, size_t len, HeadsetLeds& leds, std::string* why) {

@@ -22,25 +22,30 @@ void putPadBlocks(std::vector<uint8_t>& m, unsigned slots, const uint8_t* effect
   m[block::kSlotByte] = 0;
 }
 
-FirmwareConfig mousepadConfig() {
+FirmwareConfig padFamilyConfig(const char* kind, uint8_t firmwareLo, uint8_t firmwareHi, uint8_t deviceType,
+                               uint8_t leds, const uint8_t (&effects)[pad::kSlots]) {
   FirmwareConfig c;
-  c.kind = "mousepad";
-  c.info[info::kFirmwareLo] = 0x01;
-  c.info[info::kFirmwareHi] = 0x01;
-  c.info[info::kDeviceType] = 3;
+  c.kind = kind;
+  c.info[info::kFirmwareLo] = firmwareLo;
+  c.info[info::kFirmwareHi] = firmwareHi;
+  c.info[info::kDeviceType] = deviceType;
   c.info[info::kSlotCount] = pad::kSlots;
-  c.info[info::kFrameLeds] = pad::kLeds;
+  c.info[info::kFrameLeds] = leds;
   c.settings.assign(pad::kSettingsSize, 0);
-  const uint8_t effects[pad::kSlots] = {0, 1, 2, 6};
   putPadBlocks(c.settings, pad::kSlots, effects);
   c.slotCount = pad::kSlots;
   c.slotStride = pad::kSlotStride;
   c.blockSize = pad::kBlockSize;
-  c.frameLeds = pad::kLeds;
-  c.status = {100, 0, 0, 0, 0, 0};  // mains powered, no phone on the charging pad
+  c.frameLeds = leds;
+  c.status = {100, 0, 0, 0, 0, 0};  // powered from USB, no phone on a charging pad
   c.commands = {wire::kBeginConfig, wire::kEndConfig,  wire::kReadInfo,   wire::kReadSettings, wire::kWriteSettings,
                 wire::kStreamFrame, wire::kExitNotice, wire::kReadStatus, wire::kQueryLink};
   return c;
+}
+
+FirmwareConfig mousepadConfig() {
+  const uint8_t effects[pad::kSlots] = {0, 1, 2, 6};
+  return padFamilyConfig("mousepad", 0x01, 0x01, 3, pad::kLeds, effects);
 }
 
 MousepadEmulator::MousepadEmulator(std::shared_ptr<Presence> presence, const std::string& namePrefix)

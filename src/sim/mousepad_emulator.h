@@ -26,6 +26,10 @@ constexpr unsigned kLeds = 15;
 
 // Fills the 21-byte lighting blocks of a pad-like device (mousepad, headset).
 void putPadBlocks(std::vector<uint8_t>& settings, unsigned slots, const uint8_t* effects);
+// The firmware of the zone-lit devices (mousepad and headset): 4 slots of
+// blocks at slot x 64, the commands they take, powered from USB.
+FirmwareConfig padFamilyConfig(const char* kind, uint8_t firmwareLo, uint8_t firmwareHi, uint8_t deviceType,
+                               uint8_t leds, const uint8_t (&effects)[pad::kSlots]);
 FirmwareConfig mousepadConfig();
 
 class MousepadEmulator final : public Emulator {
