@@ -84,17 +84,6 @@ int HidChannel::sendAndReceive(const uint8_t* request, size_t requestLength, uin
   logPacket("命令", packet.data());
   const int timeoutMs = exchangeTimeoutMs();
 
-  size_t written = 0;
-  bool wrote;
-  {
-    std::lock_guard<std::mutex> io(ioLock);
-    wrote = hid.writeReport(kPacketSize, &written, packet.data(), timeoutMs);
-  }
-  if (!wrote) {
-    busy.store(0);
-    return kResultWriteFailed;
-  }
-
   // The echo check needs byte 3; a caller with a shorter (or no) answer buffer
   // gets its part of an answer read into a full packet.
   Packet scratch{};
@@ -103,7 +92,16 @@ int HidChannel::sendAndReceive(const uint8_t* request, size_t requestLength, uin
   const size_t readLength = direct ? answerLength : kPacketSize;
   bool ok;
   {
+    // One exchange holds ioLock from its write to its last read, so a
+    // request of another thread (a light chunk during a configuration
+    // transfer) can no longer take this request's answer and leave both
+    // waiting for the time-out.
     std::lock_guard<std::mutex> io(ioLock);
+    size_t written = 0;
+    if (!hid.writeReport(kPacketSize, &written, packet.data(), timeoutMs)) {
+      busy.store(0);
+      return kResultWriteFailed;
+    }
     ok = readAnswer(packet[kOffCommand], target, readLength, bytesRead, timeoutMs);
   }
   if (!direct && answer != nullptr) {
@@ -127,20 +125,14 @@ int HidChannel::sendLightFrame(const uint8_t* request, size_t requestLength, uin
   const Packet packet = toPacket(request, requestLength);
   const int timeoutMs = lightTimeoutMs();
 
-  size_t written = 0;
-  bool wrote;
-  {
-    std::lock_guard<std::mutex> io(ioLock);
-    wrote = hid.writeReport(kPacketSize, &written, packet.data(), timeoutMs);
-  }
-  if (!wrote) return kResultWriteFailed;
-
   Packet scratch{};
   uint8_t* target = answer != nullptr ? answer : scratch.data();
   const size_t readLength = answer != nullptr ? answerLength : kPacketSize;
   bool ok;
   {
-    std::lock_guard<std::mutex> io(ioLock);
+    std::lock_guard<std::mutex> io(ioLock);  // write and read as one exchange
+    size_t written = 0;
+    if (!hid.writeReport(kPacketSize, &written, packet.data(), timeoutMs)) return kResultWriteFailed;
     ok = hid.readReport(readLength, bytesRead, target, timeoutMs);
   }
   return ok ? kResultOk : kResultNoAnswer;
