@@ -15,7 +15,7 @@
 #include "app/control_registry.h"
 #include "app/main_wnd.h"
 #include "devices/device_manager.h"
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "sim/emulator.h"
 
 using namespace kavro;

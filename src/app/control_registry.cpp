@@ -1,19 +1,21 @@
 #include "app/control_registry.h"
 
-#include "app/controls/chart_view.h"
-#include "app/controls/circle_progress.h"
-#include "app/controls/cloud_share_list_item.h"
-#include "app/controls/combo_edit_container_element.h"
-#include "app/controls/device_key_button.h"
-#include "app/controls/hand_img_button.h"
-#include "app/controls/hand_img_select_button.h"
-#include "app/controls/redio_macro_button.h"
-#include "app/controls/select_panel.h"
-#include "app/controls/wnd_ui.h"
+#include "widgets/chart_view.h"
+#include "widgets/circle_progress.h"
+#include "widgets/cloud_share_list_item.h"
+#include "widgets/combo_edit_container_element.h"
+#include "widgets/device_key_button.h"
+#include "widgets/hand_img_button.h"
+#include "widgets/hand_img_select_button.h"
+#include "widgets/redio_macro_button.h"
+#include "widgets/select_panel.h"
+#include "widgets/wnd_ui.h"
 #include "platform/debug.h"
 #include "skin/resource_manager.h"
 
 namespace kavro::app {
+
+using namespace kavro::widgets;
 
 template <class T>
 static skin::CControlUI* make() {

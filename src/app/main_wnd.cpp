@@ -14,7 +14,7 @@
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
 #include "devices/device_option.h"
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "devices/discovery/device_tables.h"
 #include "platform/debug.h"
 #include "platform/input_settings.h"

@@ -4,7 +4,7 @@
 #include "app/main_wnd.h"
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "platform/input_settings.h"
 #include "skin/controls.h"
 

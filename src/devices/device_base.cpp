@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "app/controls/device_key_button.h"
-#include "app/controls/select_panel.h"
+#include "widgets/device_key_button.h"
+#include "widgets/select_panel.h"
 #include "devices/device_panel.h"
 #include "devices/device_power.h"
 #include "platform/event.h"
@@ -45,15 +45,15 @@ void CHalvionUSBDevice::initPage() {
     setLightCount(0);
     return;
   }
-  app::CSelectPanelUI* panel = nullptr;
+  widgets::CSelectPanelUI* panel = nullptr;
   for (CControlUI* child : items_) {
     if (child->GetClass() == QLatin1String("SelectPanel")) {
-      panel = qobject_cast<app::CSelectPanelUI*>(child);
+      panel = qobject_cast<widgets::CSelectPanelUI*>(child);
       break;
     }
   }
   if (!panel) return;
-  for (app::CDeviceKeyButtonUI* button : panel->KeyButtons()) {
+  for (widgets::CDeviceKeyButtonUI* button : panel->KeyButtons()) {
     const int key = numberAfter(button->GetName(), kKeyPrefix);
     if (key >= 0 && key < keyCount) keyButtons[static_cast<size_t>(key)] = button;
     const int led = numberAfter(button->GetUserData(), kLightPrefix);
@@ -100,7 +100,7 @@ std::vector<lighting::LedColor> CHalvionUSBDevice::ledSnapshot() const {
 
 void CHalvionUSBDevice::paintLightButtons(const std::vector<lighting::LedColor>& frame) {
   for (size_t n = 0; n < frame.size() && n < lightButtons.size(); ++n) {
-    app::CDeviceKeyButtonUI* b = lightButtons[n];
+    widgets::CDeviceKeyButtonUI* b = lightButtons[n];
     if (b && b->IsVisible()) b->setLight(lighting::buttonColor(frame[n]), frame[n].brightness, true);
   }
 }

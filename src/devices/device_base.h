@@ -18,7 +18,7 @@
 #include "skin/container.h"
 #include "transport/hid_channel.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 class CDeviceKeyButtonUI;
 }
 
@@ -170,8 +170,8 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   std::vector<lighting::LedColor> ledSnapshot() const;
   CMpDevicePowerUI* getPowerControl() const { return powerControl; }
   const DeviceInterfaceRow& getInterfaceRow() const { return interfaceRow; }
-  app::CDeviceKeyButtonUI* keyButton(size_t n) const { return n < keyButtons.size() ? keyButtons[n] : nullptr; }
-  app::CDeviceKeyButtonUI* lightButton(size_t n) const {
+  widgets::CDeviceKeyButtonUI* keyButton(size_t n) const { return n < keyButtons.size() ? keyButtons[n] : nullptr; }
+  widgets::CDeviceKeyButtonUI* lightButton(size_t n) const {
     return n < lightButtons.size() ? lightButtons[n] : nullptr;
   }
 
@@ -185,8 +185,8 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   std::array<uint8_t, kDeviceInfoBytes> deviceInfo{};
   int keyCount = 0;
   int lightCount = 0;
-  std::vector<app::CDeviceKeyButtonUI*> keyButtons;
-  std::vector<app::CDeviceKeyButtonUI*> lightButtons;
+  std::vector<widgets::CDeviceKeyButtonUI*> keyButtons;
+  std::vector<widgets::CDeviceKeyButtonUI*> lightButtons;
   std::vector<std::array<uint8_t, kLedAuxBytes>> ledAux;
   std::map<int, int> keyToTablePos, keyToLed, keyFunctionMap;
   uint32_t lightParam3 = 0, lightParam4 = 0;

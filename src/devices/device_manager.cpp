@@ -5,7 +5,7 @@
 #include "devices/device_base.h"
 #include "devices/device_option.h"
 #include "devices/device_power.h"
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "platform/debug.h"
 #include "skin/container.h"
 #include "skin/window.h"

@@ -2,7 +2,7 @@
 
 #include <QFileDialog>
 
-#include "app/msg_wnd.h"
+#include "widgets/msg_wnd.h"
 #include "skin/resource_manager.h"
 
 namespace kavro::panels {
@@ -29,7 +29,7 @@ QString DialogProfilePrompts::askExportPath() {
 }
 
 void DialogProfilePrompts::showNotice(const QString& text) {
-  app::CMsgWnd::ShowMessage(owner_ ? owner_->window() : nullptr, QString(), text);
+  widgets::CMsgWnd::ShowMessage(owner_ ? owner_->window() : nullptr, QString(), text);
 }
 
 QString countMessageText(const QString& key, int count) {

@@ -1,6 +1,6 @@
 #include "panels/light_control.h"
 
-#include "app/controls/device_key_button.h"
+#include "widgets/device_key_button.h"
 
 #include <QGraphicsOpacityEffect>
 
@@ -483,7 +483,7 @@ bool CLightControlUI::paintSelectedKeys() {
   if (now.mode != kCustomColorEffectIndex) return false;
   bool painted = false;
   for (size_t p = 0; p < device_->keyButtons.size(); ++p) {
-    app::CDeviceKeyButtonUI* key = device_->keyButtons[p];
+    widgets::CDeviceKeyButtonUI* key = device_->keyButtons[p];
     if (!key || !key->isSelectedByRubberBand()) continue;
     colors->setCustomKeyColor(static_cast<int>(p), now.red, now.green, now.blue);
     painted = true;

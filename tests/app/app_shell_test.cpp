@@ -12,7 +12,7 @@
 #include "app/app_messages.h"
 #include "app/control_registry.h"
 #include "app/inter_program.h"
-#include "app/msg_wnd.h"
+#include "widgets/msg_wnd.h"
 #include "app/private_fonts.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
@@ -21,6 +21,7 @@
 #include "skin/qt_app.h"
 
 using namespace kavro::app;
+using namespace kavro::widgets;
 using namespace kavro::skin;
 
 namespace {

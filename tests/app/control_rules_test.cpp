@@ -1,9 +1,9 @@
 // Geometry and timing rules of the custom controls.
 #include <gtest/gtest.h>
 
-#include "app/controls/control_rules.h"
+#include "widgets/control_rules.h"
 
-using namespace kavro::app;
+using namespace kavro::widgets;
 
 TEST(ControlRules, DeleteZoneSitsInTheLowerRightCornerAndScales) {
   EXPECT_EQ(handDeleteZone(QRect(0, 0, 100, 80), 1.0), QRect(70, 51, 20, 20));

@@ -7,18 +7,19 @@
 #include <QTest>
 
 #include "app/control_registry.h"
-#include "app/controls/chart_view.h"
-#include "app/controls/cloud_share_list_item.h"
-#include "app/controls/combo_edit_container_element.h"
-#include "app/controls/device_key_button.h"
-#include "app/controls/hand_img_button.h"
-#include "app/controls/wnd_ui.h"
+#include "widgets/chart_view.h"
+#include "widgets/cloud_share_list_item.h"
+#include "widgets/combo_edit_container_element.h"
+#include "widgets/device_key_button.h"
+#include "widgets/hand_img_button.h"
+#include "widgets/wnd_ui.h"
 #include "app/main_wnd.h"
 #include "skin/skin.h"
 #include "skin/qt_app.h"
 
 using namespace kavro::skin;
 using namespace kavro::app;
+using namespace kavro::widgets;
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "app/exit_sequence.h"
 #include "devices/device_manager.h"
 #include "devices/device_option.h"
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "platform/input_settings.h"
 #include "sim/emulator.h"
 #include "skin/controls.h"
@@ -23,6 +23,7 @@
 
 using namespace kavro;
 using namespace kavro::app;
+using namespace kavro::widgets;
 using Call = input::RecordingInputSettings::Call;
 
 namespace {

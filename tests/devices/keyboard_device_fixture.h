@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "sim/emulator.h"
 
 namespace kavro::test {

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QSet>
 
-#include "app/controls/device_key_button.h"
-#include "app/controls/select_panel.h"
+#include "widgets/device_key_button.h"
+#include "widgets/select_panel.h"
 #include "keyboard_device_fixture.h"
 #include "skin/qt_app.h"
 #include "skin/skin.h"
@@ -23,8 +23,8 @@ class PageWnd : public skin::CWindowWnd {
 TEST_F(KeyboardDeviceTest, PagePaintsTheRunningWaveOnTheKeys) {
   devices::registerKeyboardDevice();
   auto* factory = skin::CControlFactory::GetInstance();
-  factory->RegistControl("DeviceKeyButton", [] { return new app::CDeviceKeyButtonUI; });
-  factory->RegistControl("SelectPanel", [] { return new app::CSelectPanelUI; });
+  factory->RegistControl("DeviceKeyButton", [] { return new widgets::CDeviceKeyButtonUI; });
+  factory->RegistControl("SelectPanel", [] { return new widgets::CSelectPanelUI; });
   // The picture shows the English key captions and page texts.
   ASSERT_TRUE(skin::CResourceManager::GetInstance().LoadLanguage("lan_en.xml"));
   PageWnd w;

@@ -1,14 +1,14 @@
-#include "app/controls/select_panel.h"
+#include "widgets/select_panel.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 
-#include "app/controls/control_rules.h"
-#include "app/controls/device_key_button.h"
+#include "widgets/control_rules.h"
+#include "widgets/device_key_button.h"
 #include "skin/render.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -93,4 +93,4 @@ void CSelectPanelUI::applySelection() {
   }
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -6,7 +6,7 @@
 #include <QRect>
 #include <cstdint>
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 // Delete corner of a hand image button: a square of 20 scaled pixels whose
 // right edge lies 10 scaled pixels inside the button's right edge and whose
@@ -33,4 +33,4 @@ double circleSweepDegrees(int value, int min, int max);
 // scaled by brightness (0…255).
 QColor keyLightColor(uint32_t colorRef, int brightness);
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -6,7 +6,7 @@
 
 #include "skin/control.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CChartViewUI : public skin::CControlUI {
   Q_OBJECT
@@ -39,4 +39,4 @@ class CChartViewUI : public skin::CControlUI {
   int font_ = -1;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -1,12 +1,12 @@
-#include "app/controls/hand_img_button.h"
+#include "widgets/hand_img_button.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/controls/control_rules.h"
+#include "widgets/control_rules.h"
 #include "skin/render.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -63,4 +63,4 @@ void CHandImgButtonUI::mouseReleaseEvent(QMouseEvent* e) {
   CButtonUI::mouseReleaseEvent(e);
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

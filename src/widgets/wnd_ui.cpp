@@ -1,6 +1,6 @@
-#include "app/controls/wnd_ui.h"
+#include "widgets/wnd_ui.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 CWndUI::~CWndUI() { Detach(); }
 
@@ -57,4 +57,4 @@ void CWndUI::hideEvent(QHideEvent* e) {
   if (native_) native_->hide();
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -2,10 +2,10 @@
 // CRedioMacroButtonUI: the macro record button. While pulsing, a 50 ms timer
 // (id 100) moves the fade of its "redioimage" between 80 and 255 in steps
 // of 20 and shows it as the foreground image.
-#include "app/controls/control_rules.h"
+#include "widgets/control_rules.h"
 #include "skin/button.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CRedioMacroButtonUI : public skin::CButtonUI {
   Q_OBJECT
@@ -33,4 +33,4 @@ class CRedioMacroButtonUI : public skin::CButtonUI {
   bool pulsing_ = false;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -5,7 +5,7 @@
 // "click_select_end" is sent. A press without movement selects nothing.
 #include "skin/container.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CDeviceKeyButtonUI;
 
@@ -41,4 +41,4 @@ class CSelectPanelUI : public skin::CVerticalLayoutUI {
   QRect band_;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -1,7 +1,7 @@
 // The keyboard page's settings controls and key captions.
-#include "app/controls/device_key_button.h"
+#include "widgets/device_key_button.h"
 #include "devices/keyboard/keyboard_captions.h"
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "skin/label.h"
 #include "skin/option.h"
 #include "skin/progress.h"
@@ -79,7 +79,7 @@ void CHalvionKeyboardDevice::showPollingRate(int index) {
 }
 
 void CHalvionKeyboardDevice::setKeyCaption(size_t position) {
-  app::CDeviceKeyButtonUI* button = keyButton(position);
+  widgets::CDeviceKeyButtonUI* button = keyButton(position);
   if (!button) return;
   const profiles::KeyCodeBytes assigned =
       position < assignments_.size() ? assignments_[position].code : keyboard::kDefaultKeyCodes[position];

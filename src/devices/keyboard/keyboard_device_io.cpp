@@ -1,7 +1,7 @@
 // The keyboard device's traffic: connection set-up, settings, key tables,
 // macros and per-key colours. Every sequence is skipped on a closed channel;
 // the results of its commands do not stop it and end is always sent.
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 
 #include "devices/keyboard/keyboard_macro_image.h"
 #include "devices/keyboard/keyboard_macro_source.h"

@@ -1,10 +1,10 @@
-#include "app/controls/cloud_share_list_item.h"
+#include "widgets/cloud_share_list_item.h"
 
 #include <QPainter>
 
 #include "skin/render.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -23,4 +23,4 @@ void CCloudShareListItemUI::PaintBorder(QPainter& p) {
   p.restore();
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

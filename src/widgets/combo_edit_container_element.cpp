@@ -1,4 +1,4 @@
-#include "app/controls/combo_edit_container_element.h"
+#include "widgets/combo_edit_container_element.h"
 
 #include <QMouseEvent>
 
@@ -6,7 +6,7 @@
 #include "skin/edit.h"
 #include "skin/paint_manager.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -41,4 +41,4 @@ void CComboEditContainerElementUI::mousePressEvent(QMouseEvent* e) {
   CListContainerElementUI::mousePressEvent(e);
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

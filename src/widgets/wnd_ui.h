@@ -7,7 +7,7 @@
 
 #include "skin/control.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CWndUI : public skin::CControlUI {
   Q_OBJECT
@@ -33,4 +33,4 @@ class CWndUI : public skin::CControlUI {
   QPointer<QWidget> native_;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -1,11 +1,11 @@
-#include "app/controls/chart_view.h"
+#include "widgets/chart_view.h"
 
 #include <QPainter>
 #include <QTextDocument>
 
 #include "skin/render.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -135,4 +135,4 @@ void CChartViewUI::paintPie(QPainter& p) {
   }
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

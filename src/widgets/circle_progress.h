@@ -5,7 +5,7 @@
 // inset by 10 pixels ("innercolor", white unless set) that leaves a ring.
 #include "skin/progress.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CCircleProgressUI : public skin::CProgressUI {
   Q_OBJECT
@@ -22,4 +22,4 @@ class CCircleProgressUI : public skin::CProgressUI {
   int ringWidth_ = 10;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

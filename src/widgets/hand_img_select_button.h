@@ -6,7 +6,7 @@
 // "msleave".
 #include "skin/option.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CHandImgSelectButtonUI : public skin::COptionUI {
   Q_OBJECT
@@ -30,4 +30,4 @@ class CHandImgSelectButtonUI : public skin::COptionUI {
   QString cursorName_ = QStringLiteral("arrow");
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

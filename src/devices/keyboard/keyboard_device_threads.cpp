@@ -3,7 +3,7 @@
 #include <QMetaObject>
 
 #include "devices/device_option.h"
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 #include "platform/debug.h"
 
 namespace kavro::devices {

@@ -5,7 +5,7 @@
 // Entering and leaving send "msenter" and "msleave".
 #include "skin/button.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CHandImgButtonUI : public skin::CButtonUI {
   Q_OBJECT
@@ -35,4 +35,4 @@ class CHandImgButtonUI : public skin::CButtonUI {
   bool deleteHot_ = false;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -4,7 +4,7 @@
 // brightness, then the key-assignment mark; a double click sends "dbclick".
 #include "skin/button.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CDeviceKeyButtonUI : public skin::CButtonUI {
   Q_OBJECT
@@ -54,4 +54,4 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
   bool rubberSelected_ = false;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

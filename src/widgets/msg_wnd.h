@@ -3,7 +3,7 @@
 // cancel. Returns 1 when "confirm_btn" closed it and 0 otherwise.
 #include "skin/window.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CMsgWnd : public skin::CWindowWnd {
   Q_OBJECT
@@ -32,4 +32,4 @@ class CMsgWnd : public skin::CWindowWnd {
   CMsgWnd() = default;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -1,10 +1,10 @@
 // The keyboard device object: page binding, profile files, lighting state,
 // preview frames and the factory registration.
-#include "devices/keyboard_device.h"
+#include "devices/keyboard/keyboard_device.h"
 
 #include <QShowEvent>
 
-#include "app/controls/device_key_button.h"
+#include "widgets/device_key_button.h"
 #include "devices/discovery/device_tables.h"
 #include "platform/debug.h"
 #include "macros/macro_files.h"
@@ -59,7 +59,7 @@ void CHalvionKeyboardDevice::initPage() {
   if (!panel) return;
   panel->ForEach([this](skin::CControlUI* c) {
     if (c->GetClass() != QLatin1String(kKeyButtonClass)) return;
-    auto* button = qobject_cast<app::CDeviceKeyButtonUI*>(c);
+    auto* button = qobject_cast<widgets::CDeviceKeyButtonUI*>(c);
     if (!button) return;
     const int key = numberAfter(button->GetName(), kKeyPrefix);
     if (key >= 0 && key < keyCount) keyButtons[static_cast<size_t>(key)] = button;
@@ -345,7 +345,7 @@ void CHalvionKeyboardDevice::paintPreview() {
   paintedGeneration_ = generation;
   const auto frame = ledSnapshot();
   for (size_t p = 0; p < frame.size(); ++p) {
-    app::CDeviceKeyButtonUI* b = p < keyButtons.size() && keyButtons[p] ? keyButtons[p] : lightButton(p);
+    widgets::CDeviceKeyButtonUI* b = p < keyButtons.size() && keyButtons[p] ? keyButtons[p] : lightButton(p);
     if (b && b->IsVisible()) b->setLight(lighting::buttonColor(frame[p]), frame[p].brightness, true);
   }
 }

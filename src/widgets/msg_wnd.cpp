@@ -1,9 +1,9 @@
-#include "app/msg_wnd.h"
+#include "widgets/msg_wnd.h"
 
 #include "platform/debug.h"
 #include "skin/controls.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -45,4 +45,4 @@ void CMsgWnd::OnClick(TNotifyUI& msg) {
 
 void CMsgWnd::OnFinalMessage() { deleteLater(); }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

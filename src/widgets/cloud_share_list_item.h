@@ -4,7 +4,7 @@
 // "itemactivate" and a context menu "menu".
 #include "skin/list.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CCloudShareListItemUI : public skin::CListContainerElementUI {
   Q_OBJECT
@@ -14,4 +14,4 @@ class CCloudShareListItemUI : public skin::CListContainerElementUI {
   void PaintBorder(QPainter& p) override;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -1,6 +1,6 @@
-#include "app/controls/redio_macro_button.h"
+#include "widgets/redio_macro_button.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 void CRedioMacroButtonUI::SetAttribute(const QString& name, const QString& value) {
   if (name == "redioimage") redioImage_ = value;
@@ -29,4 +29,4 @@ void CRedioMacroButtonUI::OnTimer(int id) {
   else CButtonUI::OnTimer(id);
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

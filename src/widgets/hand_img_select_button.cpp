@@ -1,6 +1,6 @@
-#include "app/controls/hand_img_select_button.h"
+#include "widgets/hand_img_select_button.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 CHandImgSelectButtonUI::CHandImgSelectButtonUI(QWidget* parent) : COptionUI(parent) {}
 
@@ -26,4 +26,4 @@ void CHandImgSelectButtonUI::SetAttribute(const QString& name, const QString& va
   COptionUI::SetAttribute(name, value);
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -1,8 +1,8 @@
-#include "app/controls/control_rules.h"
+#include "widgets/control_rules.h"
 
 #include <QtGlobal>
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 QRect handDeleteZone(const QRect& button, double scale) {
   const int size = qRound(20 * scale);
@@ -50,4 +50,4 @@ QColor keyLightColor(uint32_t colorRef, int brightness) {
   return QColor(r, g, bl);
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

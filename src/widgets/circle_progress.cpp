@@ -1,11 +1,11 @@
-#include "app/controls/circle_progress.h"
+#include "widgets/circle_progress.h"
 
 #include <QPainter>
 
-#include "app/controls/control_rules.h"
+#include "widgets/control_rules.h"
 #include "skin/render.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -42,4 +42,4 @@ void CCircleProgressUI::PaintStatusImage(QPainter& p) {
   p.restore();
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

@@ -1,13 +1,13 @@
-#include "app/controls/device_key_button.h"
+#include "widgets/device_key_button.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/controls/control_rules.h"
+#include "widgets/control_rules.h"
 #include "skin/render.h"
 #include "skin/resource_manager.h"
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 using namespace kavro::skin;
 
@@ -180,4 +180,4 @@ void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {
   CButtonUI::mouseDoubleClickEvent(e);
 }
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets

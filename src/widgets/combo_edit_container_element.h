@@ -10,7 +10,7 @@ class CLabelUI;
 class CEditUI;
 }  // namespace kavro::skin
 
-namespace kavro::app {
+namespace kavro::widgets {
 
 class CComboEditContainerElementUI : public skin::CListContainerElementUI {
   Q_OBJECT
@@ -36,4 +36,4 @@ class CComboEditContainerElementUI : public skin::CListContainerElementUI {
   skin::CEditUI* delay_ = nullptr;
 };
 
-}  // namespace kavro::app
+}  // namespace kavro::widgets
