@@ -35,6 +35,11 @@ struct SequenceResult {
   bool operator==(const SequenceResult&) const = default;
 };
 
+// The mouse reports usage 0x401 on its notify interface when its settings
+// changed on the device; the settings are read again this long after it.
+inline constexpr std::uint16_t kUsageSettingsChanged = 0x401;
+inline constexpr int kSyncDelayMs = 500;
+
 // The device tables of one connection.
 struct DeviceTables {
   std::array<std::uint8_t, kDeviceInfoSize> info{};
@@ -61,15 +66,19 @@ SequenceResult readDeviceTables(transport::HidChannel& ch, DeviceTables& tables)
 // code: the result of the block read.
 SequenceResult readSettingsBlock(transport::HidChannel& ch, SettingsBlock& block, std::uint8_t& slot);
 
+// Every write below is framed: begin, the write, end. A failed command does
+// not stop the frame; the code is the write's result, or end's failure when
+// the write went through but the frame was not closed.
+
 // begin, 0x06 with the block's first 66 bytes at slot x 128, end.
-// code: the result of 0x06; 0 when the mouse was offline at any check.
+// code: 0 when the mouse was offline at any check.
 SequenceResult writeSettingsBlock(transport::HidChannel& ch, const SettingsBlock& block, std::uint8_t slot = 0);
 
 // 0x03 (refreshes tables.info), begin, 0x09 with the key table image, end:
 // every mapped button's device key gets the button's assigned code; buttons
 // without a device key are skipped. Nothing is sent while the key table of
-// this connection has not been read. code: the result of 0x09; 0 when
-// offline or nothing was sent.
+// this connection has not been read. code: 0 when offline or nothing was
+// sent.
 SequenceResult writeKeyAssignments(transport::HidChannel& ch, DeviceTables& tables,
                                    const std::vector<KeyAssignment>& assignments);
 

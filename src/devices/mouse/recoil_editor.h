@@ -57,12 +57,14 @@ ShotSetting shotFromControls(bool moveLeft, std::string_view horizontal, bool mo
 std::optional<RecoilPattern> patternFromDocument(const Json::Value& document, std::string* why = nullptr);
 
 // The pattern the editor shows for a slot: the user's file, or, while the
-// user has none, the factory pattern. Damaged steps read as empty shots.
+// user has none that can be read, the factory pattern. Damaged steps read as
+// empty shots.
 RecoilPattern loadPattern(const RecoilFolders& folders, int slot);
 
-// Gives the user a pattern file for the slot when there is none yet, copied
-// from a valid factory pattern, so that storing one shot never turns the
-// other 29 into empty ones. True when the user has a file afterwards.
+// Gives the user a pattern file for the slot when there is none that can be
+// read (missing, empty or unparsable), copied from a valid factory pattern,
+// so that storing one shot never turns the other 29 into empty ones. True
+// when the user has a readable file afterwards.
 bool ensureUserPattern(const RecoilFolders& folders, int slot);
 
 // Stores one shot (the edits losing focus, or the save button) into the
