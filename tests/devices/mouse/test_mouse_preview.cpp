@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "devices/lighting/color_tables.h"
+#include "devices/lighting/preview_helpers.h"
 #include "devices/mouse/mouse_preview.h"
 
 namespace kavro::mouse {
@@ -17,13 +18,9 @@ constexpr std::size_t kMouseLeds = 7;
 
 LedColor lit(lighting::Rgb c, std::uint8_t b) { return {c.red, c.green, c.blue, b}; }
 
+// Brightness level 5, colour (200, 100, 50).
 profiles::LightSetting light(std::uint8_t effect, std::uint8_t speed, std::uint8_t direction, std::uint8_t multi) {
-  profiles::LightSetting l;
-  l.effect = effect;
-  l.brightness = 5;
-  l.speed = speed;
-  l.direction = direction;
-  l.multiColor = multi;
+  profiles::LightSetting l = lighting::test::lightOf(effect, multi, direction, speed);
   l.red = 200;
   l.green = 100;
   l.blue = 50;
