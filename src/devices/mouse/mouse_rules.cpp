@@ -70,6 +70,11 @@ std::uint16_t sliderOfDpi(const DpiRange& range, int dpi) {
 
 int dpiOfSlider(const DpiRange& range, std::uint16_t slider) { return static_cast<int>(slider) * range.step; }
 
+SliderImages stageSliderImages(bool currentStage) {
+  if (currentStage) return {"Control/SliderBar_BK3.png", "Control/SliderBar2_Thumb.png"};
+  return {"Control/SliderBar_BK1.png", "Control/SliderBar1_Thumb.png"};
+}
+
 StageChecks stageChecks(const std::vector<DpiStage>& stages) {
   StageChecks c;
   for (std::size_t i = 0; i < kStageCount && i < stages.size(); ++i) c.selected[i] = stages[i].active != 0;
@@ -115,6 +120,8 @@ DesktopPointer desktopPointer(const MouseSystemFields& f, int doubleClickSliderM
   d.doubleClickMs = doubleClickMs(f.doubleClickTime, doubleClickSliderMax);
   return d;
 }
+
+int settingsTabIndex(int index, int pageCount) { return index >= 0 && index < pageCount ? index : 0; }
 
 bool connectionHintShown(std::uint8_t connectionState) {
   return std::find(std::begin(kHintStates), std::end(kHintStates), connectionState) != std::end(kHintStates);

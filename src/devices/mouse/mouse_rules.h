@@ -50,6 +50,13 @@ int dpiFromText(const DpiRange& range, std::string_view text);
 std::uint16_t sliderOfDpi(const DpiRange& range, int dpi);
 int dpiOfSlider(const DpiRange& range, std::uint16_t slider);
 
+// The images of a stage's slider: the current stage's stand out.
+struct SliderImages {
+  const char* bar;
+  const char* thumb;
+};
+SliderImages stageSliderImages(bool currentStage);
+
 // ---- DPI stage checks -----------------------------------------------------------
 
 // The five stage checks: which are selected and which the user may change.
@@ -98,6 +105,12 @@ struct DesktopPointer {
   bool operator==(const DesktopPointer&) const = default;
 };
 DesktopPointer desktopPointer(const MouseSystemFields& fields, int doubleClickSliderMax = kDoubleClickSliderMax);
+
+// ---- settings tabs ----------------------------------------------------------------
+
+// The settings page a tab index shows: the index, or 0 when it is not below
+// the number of pages.
+int settingsTabIndex(int index, int pageCount);
 
 // ---- connection state ------------------------------------------------------------
 

@@ -101,6 +101,14 @@ TEST(MouseRules, PollingRateDoubleClickAndPointer) {
   EXPECT_EQ(desktopPointer({5, 4, 0, 0, 3, 0}).scrollLines, 4);
 }
 
+TEST(MouseRules, SlidersAndTabs) {
+  EXPECT_STREQ(stageSliderImages(true).bar, "Control/SliderBar_BK3.png");
+  EXPECT_STREQ(stageSliderImages(false).thumb, "Control/SliderBar1_Thumb.png");
+  EXPECT_EQ(settingsTabIndex(1, 2), 1);
+  EXPECT_EQ(settingsTabIndex(2, 2), 0);
+  EXPECT_EQ(settingsTabIndex(-1, 2), 0);
+}
+
 TEST(MouseRules, ConnectionHint) {
   for (std::uint8_t s : {1, 2, 4}) EXPECT_TRUE(connectionHintShown(s)) << int(s);
   for (std::uint8_t s : {0, 3, 5, 255}) EXPECT_FALSE(connectionHintShown(s)) << int(s);
