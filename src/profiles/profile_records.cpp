@@ -5,11 +5,6 @@
 
 namespace kavro::profiles {
 namespace {
-std::uint32_t halves(std::uint16_t high, std::uint16_t low) {
-  return static_cast<std::uint32_t>(high) << 16 | low;
-}
-std::uint16_t high16(std::uint32_t w) { return static_cast<std::uint16_t>(w >> 16); }
-std::uint16_t low16(std::uint32_t w) { return static_cast<std::uint16_t>(w); }
 std::uint16_t u16(const Json::Value& obj, const char* key) {
   return json::toUInt16(json::member(obj, key));
 }

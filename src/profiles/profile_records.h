@@ -37,6 +37,13 @@ std::vector<KeyAssignment> keyAssignmentsFromJson(const Json::Value& keyList);
 // left as it is.
 void writeKeyAssignments(Json::Value& keyList, const std::vector<KeyAssignment>& list);
 
+// The two 16-bit halves of a system word, and the word of two halves.
+constexpr std::uint16_t high16(std::uint32_t w) { return static_cast<std::uint16_t>(w >> 16); }
+constexpr std::uint16_t low16(std::uint32_t w) { return static_cast<std::uint16_t>(w & 0xFFFF); }
+constexpr std::uint32_t halves(std::uint16_t high, std::uint16_t low) {
+  return static_cast<std::uint32_t>(high) << 16 | low;
+}
+
 // Three words, each two 16-bit values: high << 16 | low.
 struct SystemWords {
   std::uint32_t word0 = 0;

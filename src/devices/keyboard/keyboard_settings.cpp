@@ -5,11 +5,10 @@
 namespace kavro::keyboard {
 namespace {
 
-constexpr std::uint16_t low16(std::uint32_t w) { return static_cast<std::uint16_t>(w & 0xFFFF); }
-constexpr std::uint16_t high16(std::uint32_t w) { return static_cast<std::uint16_t>(w >> 16); }
-constexpr std::uint32_t halves(std::uint16_t high, std::uint16_t low) {
-  return static_cast<std::uint32_t>(high) << 16 | low;
-}
+using profiles::halves;
+using profiles::high16;
+using profiles::low16;
+
 constexpr std::uint8_t lowByte(std::uint16_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "devices/keyboard/keyboard_macro_image.h"
+#include "macros/macro_image.h"
 
-namespace kavro::keyboard {
+namespace kavro::macros {
 namespace {
 
 void putLe16(std::vector<std::uint8_t>& out, std::size_t at, std::size_t value) {
@@ -60,4 +60,4 @@ MacroDownload planMacroDownload(const MacroImageInput& macros, std::uint8_t memo
   return plan;
 }
 
-}  // namespace kavro::keyboard
+}  // namespace kavro::macros

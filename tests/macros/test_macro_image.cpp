@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "devices/keyboard/keyboard_macro_image.h"
-#include "devices/keyboard/keyboard_macro_source.h"
+#include "macros/macro_image.h"
+#include "macros/macro_image_source.h"
 
-namespace kavro::keyboard {
+namespace kavro::macros {
 namespace {
 
-TEST(KeyboardMacroImage, MatchesHandBuiltImage) {
+TEST(MacroImage, MatchesHandBuiltImage) {
   const MacroImageInput macros = {
       {{300, 10, true, 0x04}, {0x1234, 10, false, 0x04}},
       {{0xFFFF, 1, true, 0x02}},
@@ -25,7 +25,7 @@ TEST(KeyboardMacroImage, MatchesHandBuiltImage) {
   EXPECT_EQ(buildMacroImage(macros), expected);
 }
 
-TEST(KeyboardMacroImage, EmptyListIsAHeaderOnly) {
+TEST(MacroImage, EmptyListIsAHeaderOnly) {
   const auto image = buildMacroImage({});
   ASSERT_EQ(image.size(), 16u);
   EXPECT_EQ(image[0], 0xAA);
@@ -33,7 +33,7 @@ TEST(KeyboardMacroImage, EmptyListIsAHeaderOnly) {
   EXPECT_EQ(image[2], 16);
 }
 
-TEST(KeyboardMacroImage, CapacityRule) {
+TEST(MacroImage, CapacityRule) {
   // Two macros with 25 steps in all: 16 + 12 + 100 = 128 bytes, one unit.
   MacroImageInput atCapacity = {std::vector<MacroImageStep>(10), std::vector<MacroImageStep>(15)};
   MacroDownload fits = planMacroDownload(atCapacity, 1);
@@ -49,7 +49,7 @@ TEST(KeyboardMacroImage, CapacityRule) {
   EXPECT_EQ(macroOverflow(129, 128), 1);
 }
 
-TEST(KeyboardMacroImage, RefusesImagesLongerThanTheLengthField) {
+TEST(MacroImage, RefusesImagesLongerThanTheLengthField) {
   MacroImageInput huge = {std::vector<MacroImageStep>(16380)};  // 16 + 6 + 65520 bytes
   EXPECT_GT(macroImageLength(huge), kMacroImageMaxLength);
   EXPECT_TRUE(buildMacroImage(huge).empty());
@@ -59,7 +59,7 @@ TEST(KeyboardMacroImage, RefusesImagesLongerThanTheLengthField) {
 class MacroFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kavro_kbmacro_XXXXXX").string();
+    std::string tmpl = (std::filesystem::temp_directory_path() / "kavro_macroimg_XXXXXX").string();
     ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
     folder_ = tmpl + "/";
   }
@@ -92,8 +92,8 @@ TEST_F(MacroFolder, MissingIndexMeansNoMacroList) {
   EXPECT_TRUE(source.macros.empty());
 }
 
-TEST(KeyboardMacroImage, StepFieldsAreCutToTheirBytes) {
-  macros::MacroEvent e;
+TEST(MacroImage, StepFieldsAreCutToTheirBytes) {
+  MacroEvent e;
   e.type = 0x8A;  // a hostile type must not set the "down" bit
   e.button = 0x1FF;
   e.down = false;
@@ -102,4 +102,4 @@ TEST(KeyboardMacroImage, StepFieldsAreCutToTheirBytes) {
 }
 
 }  // namespace
-}  // namespace kavro::keyboard
+}  // namespace kavro::macros
