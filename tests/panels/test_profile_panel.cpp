@@ -182,9 +182,13 @@ TEST_F(ProfilePanelTest, AddStopsAtFiftyAndRefillsGaps) {
   click("device_sub_btn");  // deletes "Profile 3"
   click("device_add_btn");
   EXPECT_EQ(panel->profileName(49), "Profile 3");
-  click("device_copy_btn");  // copy is not limited
-  EXPECT_EQ(panel->profileCount(), 51);
-  EXPECT_EQ(panel->profileName(50), "Profile 2 Copy");
+  click("device_copy_btn");  // copy stops at the limit too
+  EXPECT_EQ(panel->profileCount(), 50);
+  panel->selectProfile(1, false);
+  click("device_sub_btn");
+  click("device_copy_btn");
+  EXPECT_EQ(panel->profileCount(), 50);
+  EXPECT_EQ(panel->profileName(49), "Profile 1 Copy");
 }
 
 TEST_F(ProfilePanelTest, DeleteMovesTheDeviceToTheNewSelection) {

@@ -92,7 +92,7 @@ TEST(ProfileRules, FeatureTabsPerDeviceType) {
 }
 
 TEST_F(ProfileStoreTest, InitCreatesProfileOneFromTheFactoryAndKeepsAnExistingList) {
-  profiles::ProfileList list = store.init();
+  profiles::ProfileList list = store.init().list;
   ASSERT_EQ(list.entries.size(), 1u);
   EXPECT_EQ(list.entries[0].name, "Profile 1");
   const Json::Value doc = document(list.entries[0].id);
@@ -100,15 +100,16 @@ TEST_F(ProfileStoreTest, InitCreatesProfileOneFromTheFactoryAndKeepsAnExistingLi
   EXPECT_EQ(doc["profileUUID"].asString(), list.entries[0].id);
   EXPECT_EQ(doc["Device"][0]["LightInfo"]["SelectItem"].asInt(), 4);
 
+  fs::remove(store.documentPath(list.entries[0].id));
   makeList({"A", "B"}, 1);
-  list = store.init();
+  list = store.init().list;
   EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(list.select, 1);
 }
 
 TEST_F(ProfileStoreTest, InitReplacesADamagedList) {
   std::ofstream(store.listPath()) << "{ \"profilelist\": [ broken";
-  const profiles::ProfileList list = store.init();
+  const profiles::ProfileList list = store.init().list;
   EXPECT_EQ(names(), (std::vector<std::string>{"Profile 1"}));
   EXPECT_TRUE(fs::exists(store.documentPath(list.entries[0].id)));
 }
@@ -128,11 +129,11 @@ TEST_F(ProfileStoreTest, AddFillsTheFirstGapKeepsTheSelectionAndStopsAtFifty) {
   makeList(many);
   EXPECT_FALSE(store.add(0).done);
   EXPECT_EQ(names().size(), 50u);
-  // Copy and import are not limited.
-  EXPECT_TRUE(store.copy(0).done);
+  // Copy and import stop there too: a list is never read past the limit.
+  EXPECT_FALSE(store.copy(0).done);
   profiles::wirtejsonFile((root / "in.json").string(), profiles::makeProfileDocument(factoryDocument(), "X", "x"));
-  EXPECT_TRUE(store.importFrom((root / "in.json").string(), 0).done);
-  EXPECT_EQ(names().size(), 52u);
+  EXPECT_FALSE(store.importFrom((root / "in.json").string(), 0).done);
+  EXPECT_EQ(names().size(), 50u);
 }
 
 TEST_F(ProfileStoreTest, AddWithoutFactoryMakesADocumentWithNameAndIdOnly) {
@@ -231,7 +232,7 @@ TEST_F(ProfileStoreTest, ResetKeepsCustomEqualisersOnlyWhenAsked) {
   doc["Device"][0]["CustomEQHzValueInfo"][0]["Value"] = 5;
   profiles::wirtejsonFile(store.documentPath("id_0"), doc);
 
-  ASSERT_TRUE(store.reset(0, true));
+  ASSERT_EQ(store.reset(0, true), ProfileStore::Result::Done);
   Json::Value after = document("id_0");
   EXPECT_EQ(after["profilename"].asString(), "Mine");
   EXPECT_EQ(after["profileUUID"].asString(), "id_0");
@@ -239,18 +240,19 @@ TEST_F(ProfileStoreTest, ResetKeepsCustomEqualisersOnlyWhenAsked) {
   EXPECT_EQ(after["Device"][0]["CustomEQNameInfo"][0]["Name"].asString(), "Bass");
   EXPECT_EQ(after["Device"][0]["CustomEQHzValueInfo"][0]["Value"].asInt(), 5);
 
-  ASSERT_TRUE(store.reset(0, false));
+  ASSERT_EQ(store.reset(0, false), ProfileStore::Result::Done);
   after = document("id_0");
   EXPECT_EQ(after["Device"][0]["CustomEQNameInfo"].size(), 0u);
 }
 
 TEST_F(ProfileStoreTest, RenameChangesListAndDocumentAndRefusesClashes) {
   makeList({"A", "B"});
-  EXPECT_TRUE(store.rename(0, "a"));  // its own name in another case
-  EXPECT_FALSE(store.rename(0, "b"));
-  EXPECT_FALSE(store.rename(0, "  "));
-  EXPECT_FALSE(store.rename(-1, "C"));
-  EXPECT_TRUE(store.rename(1, "Games"));
+  using R = ProfileStore::Result;
+  EXPECT_EQ(store.rename(0, "a"), R::Done);  // its own name in another case
+  EXPECT_EQ(store.rename(0, "b"), R::Clash);
+  EXPECT_EQ(store.rename(0, "  "), R::Refused);
+  EXPECT_EQ(store.rename(-1, "C"), R::Refused);
+  EXPECT_EQ(store.rename(1, "Games"), R::Done);
   EXPECT_EQ(names(), (std::vector<std::string>{"a", "Games"}));
   EXPECT_EQ(document("id_1")["profilename"].asString(), "Games");
 }
