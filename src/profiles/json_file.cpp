@@ -21,6 +21,15 @@ std::atomic<testing::WriteFault> g_fault{testing::WriteFault::None};
 
 bool faultAt(testing::WriteFault step) { return g_fault.load() == step; }
 
+std::atomic<int> g_crashCountdown{0};
+std::atomic<bool> g_crashAfterRename{false};
+
+// The crash point of tests: true when this replacement is the one to die in.
+bool crashDue() { return g_crashCountdown.load() > 0 && g_crashCountdown.fetch_sub(1) == 1; }
+void crashIf(bool due, bool afterRename) {
+  if (due && g_crashAfterRename.load() == afterRename) ::_exit(testing::kCrashExitCode);
+}
+
 // Closes a descriptor when it goes out of scope.
 struct Descriptor {
   int fd;
@@ -98,6 +107,7 @@ bool writeAll(int fd, const std::string& text) {
 // path. Returns the errno of the failing step, 0 on success.
 int replaceFileAtomically(const std::string& path, const std::string& text) {
   std::filesystem::path target(path);
+  const bool crash = crashDue();
   std::string tmpl = path + kTemporaryInfix + std::string(kTemporarySuffixLength, 'X');
   if (faultAt(testing::WriteFault::Create)) return EACCES;
   int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
@@ -117,6 +127,7 @@ int replaceFileAtomically(const std::string& path, const std::string& text) {
     err = errno ? errno : EIO;
   }
   if (::close(fd) != 0 && err == 0) err = errno;
+  crashIf(crash && err == 0, false);
   if (err == 0) {
     if (faultAt(testing::WriteFault::Rename)) {
       err = EXDEV;
@@ -128,6 +139,7 @@ int replaceFileAtomically(const std::string& path, const std::string& text) {
     ::unlink(tmpl.c_str());
     return err;
   }
+  crashIf(crash, true);
   // Make the rename itself durable.
   std::string dir = target.parent_path().string();
   int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
@@ -233,6 +245,10 @@ int wirtejsonFile(const std::string& path, const Json::Value& document) {
 
 namespace testing {
 void setWriteFault(WriteFault fault) { g_fault.store(fault); }
+void crashAtWrite(int n, bool afterRename) {
+  g_crashAfterRename.store(afterRename);
+  g_crashCountdown.store(n);
+}
 }  // namespace testing
 
 }  // namespace kavro::profiles

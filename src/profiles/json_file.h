@@ -79,6 +79,11 @@ namespace testing {
 // Lets tests make the next writes fail at a chosen step.
 enum class WriteFault { None, Create, Write, Sync, Rename };
 void setWriteFault(WriteFault fault);
+// Ends the process at once, as a kill would, at its n-th file replacement
+// from now: before the rename or right after it. For tests that run the
+// writes in a child process; n = 0 switches it off.
+inline constexpr int kCrashExitCode = 86;
+void crashAtWrite(int n, bool afterRename);
 }  // namespace testing
 
 }  // namespace kavro::profiles
