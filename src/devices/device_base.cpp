@@ -148,7 +148,7 @@ void CHalvionUSBDevice::sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lPa
 
 bool CHalvionUSBDevice::saveChecked(profiles::CBasicProfiledata& data) {
   if (data.save() == 0) return true;
-  if (saveFailureSink_) saveFailureSink_->saveFailed(data.getProfilePath());
+  if (saveFailureSink_) saveFailureSink_->saveFailed(data.getProfilePath(), profiles::SaveFailure::Changes);
   return false;
 }
 

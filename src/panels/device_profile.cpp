@@ -99,7 +99,9 @@ profiles::ISaveFailureSink& CDeviceProfileUI::saveSink() {
   return saveSink_ ? *saveSink_ : widgets::saveFailureReporter();
 }
 
-void CDeviceProfileUI::reportWriteFailure(const std::string& path) { saveSink().saveFailed(path); }
+void CDeviceProfileUI::reportWriteFailure(const std::string& path, profiles::SaveFailure what) {
+  saveSink().saveFailed(path, what);
+}
 
 // ---- set-up ----------------------------------------------------------------------
 
@@ -215,7 +217,7 @@ bool CDeviceProfileUI::exportProfile(const QString& path) {
 
 bool CDeviceProfileUI::resetProfile() {
   const ProfileStore::Result r = store_.reset(currentProfileIndex(), deviceType_ == kTypeHeadsetAudioChip);
-  if (r == ProfileStore::Result::WriteFailed) reportWriteFailure(store_.documentPath(selectedId_));
+  if (r == ProfileStore::Result::WriteFailed) reportWriteFailure(store_.documentPath(selectedId_), profiles::SaveFailure::Changes);
   if (r != ProfileStore::Result::Done) return false;
   applyProfileToDevice();
   return true;

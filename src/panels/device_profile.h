@@ -121,7 +121,7 @@ class CDeviceProfileUI : public skin::CVerticalLayoutUI, public devices::IDevice
   void reportFailureCount(int count);
   IProfilePrompts& prompts();
   profiles::ISaveFailureSink& saveSink();
-  void reportWriteFailure(const std::string& path);
+  void reportWriteFailure(const std::string& path, profiles::SaveFailure what = profiles::SaveFailure::ProfileList);
 
   ProfileStore store_;
   int deviceType_ = 0;

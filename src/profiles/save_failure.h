@@ -7,12 +7,18 @@
 
 namespace kavro::profiles {
 
+// What could not be saved.
+enum class SaveFailure {
+  Changes,      // the user's changes to a profile (or another data file)
+  ProfileList,  // the profile list: profiles cannot be added or removed
+};
+
 class ISaveFailureSink {
  public:
   virtual ~ISaveFailureSink() = default;
   // A save of path failed; the caller keeps the unsaved state in memory.
   // May be called from any thread.
-  virtual void saveFailed(const std::string& path) = 0;
+  virtual void saveFailed(const std::string& path, SaveFailure what) = 0;
 };
 
 }  // namespace kavro::profiles

@@ -27,14 +27,18 @@ CSaveFailureReporter::CSaveFailureReporter(QObject* parent)
       show_([](const QString& key) { CMsgWnd::ShowMessage(QApplication::activeWindow(), QString(), key); }),
       clock_([] { return static_cast<std::int64_t>(tickMs()); }) {}
 
-void CSaveFailureReporter::saveFailed(const std::string& path) {
-  dbg::write("save failed: " + path + "\n");
-  QMetaObject::invokeMethod(this, [this] { onFailure(); }, Qt::QueuedConnection);
+const char* saveFailureMessageKey(profiles::SaveFailure what) {
+  return what == profiles::SaveFailure::ProfileList ? kListNotSavedMessageKey : kSaveFailedMessageKey;
 }
 
-void CSaveFailureReporter::onFailure() {
+void CSaveFailureReporter::saveFailed(const std::string& path, profiles::SaveFailure what) {
+  dbg::write("save failed: " + path + "\n");
+  QMetaObject::invokeMethod(this, [this, what] { onFailure(what); }, Qt::QueuedConnection);
+}
+
+void CSaveFailureReporter::onFailure(profiles::SaveFailure what) {
   if (!rule_.failure(clock_())) return;
-  show_(QString::fromLatin1(kSaveFailedMessageKey));
+  show_(QString::fromLatin1(saveFailureMessageKey(what)));
   rule_.closed(clock_());
 }
 

@@ -15,8 +15,12 @@ namespace kavro::widgets {
 
 // Failures closer together than this belong to one burst.
 inline constexpr std::int64_t kSaveBurstQuietMs = 10000;
-// Language key of the message.
+// Language keys of the messages.
 inline constexpr char kSaveFailedMessageKey[] = "message_save_failed";
+inline constexpr char kListNotSavedMessageKey[] = "message_list_not_saved";
+
+// The message for what could not be saved.
+const char* saveFailureMessageKey(profiles::SaveFailure what);
 
 // Which failures are shown: the first of each burst. A burst goes on while
 // failures follow each other, or the closing of its message, within the
@@ -46,14 +50,14 @@ class CSaveFailureReporter : public QObject, public profiles::ISaveFailureSink {
 
   // From any thread. The message is shown later from the reporter's thread's
   // event loop, never inside the save that failed.
-  void saveFailed(const std::string& path) override;
+  void saveFailed(const std::string& path, profiles::SaveFailure what) override;
 
   // Tests replace the message dialog and the clock.
   void setShowFunction(ShowFunction show) { show_ = std::move(show); }
   void setClock(Clock clock) { clock_ = std::move(clock); }
 
  private:
-  void onFailure();
+  void onFailure(profiles::SaveFailure what);
 
   SaveBurstRule rule_;
   ShowFunction show_;

@@ -354,7 +354,7 @@ std::string fileText(const std::string& path) {
 
 class CountingSink : public profiles::ISaveFailureSink {
  public:
-  void saveFailed(const std::string& path) override { paths.push_back(path); }
+  void saveFailed(const std::string& path, profiles::SaveFailure) override { paths.push_back(path); }
   std::vector<std::string> paths;
 };
 }  // namespace

@@ -64,7 +64,7 @@ class FakePrompts : public IProfilePrompts {
 
 class FakeSink : public profiles::ISaveFailureSink {
  public:
-  void saveFailed(const std::string& path) override { paths.push_back(path); }
+  void saveFailed(const std::string& path, profiles::SaveFailure) override { paths.push_back(path); }
   std::vector<std::string> paths;
 };
 

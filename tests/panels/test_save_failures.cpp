@@ -43,17 +43,17 @@ TEST(SaveFailureReporter, ShowsOneMessagePerBurstLaterAndFromAnyThread) {
   reporter.setShowFunction([&](const QString& key) {
     shown.push_back(key);
     // More failures while the message is open are part of its burst.
-    reporter.saveFailed("again");
+    reporter.saveFailed("again", profiles::SaveFailure::Changes);
     QCoreApplication::processEvents();
   });
-  for (int i = 0; i < 20; ++i) reporter.saveFailed("/p/a.Json");
+  for (int i = 0; i < 20; ++i) reporter.saveFailed("/p/a.Json", profiles::SaveFailure::Changes);
   EXPECT_TRUE(shown.empty());  // never inside the save that failed
   QCoreApplication::processEvents();
   EXPECT_EQ(shown, (std::vector<QString>{kSaveFailedMessageKey}));
 
   now += kSaveBurstQuietMs;
-  std::thread worker([&] { reporter.saveFailed("/p/b.Json"); });
+  std::thread worker([&] { reporter.saveFailed("/p/ProfileList.ini", profiles::SaveFailure::ProfileList); });
   worker.join();
   QCoreApplication::processEvents();
-  EXPECT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown, (std::vector<QString>{kSaveFailedMessageKey, kListNotSavedMessageKey}));
 }
