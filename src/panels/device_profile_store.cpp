@@ -236,7 +236,13 @@ ProfileStore::Result ProfileStore::reset(int selected, bool keepCustomEq) const 
   if (!validIndex(list, selected)) return Result::Refused;
   const pf::ProfileEntry& entry = list.entries[static_cast<size_t>(selected)];
   const std::string path = documentPath(entry.id);
-  const Json::Value document = pf::resetProfileDocument(pf::readJsonDocument(factoryPath_), pf::readJsonDocument(path),
+  const pf::DocumentRead current = pf::readJsonDocumentChecked(path);
+  // A document that cannot be read may hold what the reset would keep (the
+  // custom equalisers): it is kept aside, or the reset does not happen.
+  if (current.state == pf::DocumentState::Unusable && pf::keepDamagedCopy(path, current.file.bytes).empty()) {
+    return Result::WriteFailed;
+  }
+  const Json::Value document = pf::resetProfileDocument(pf::readJsonDocument(factoryPath_), current.document,
                                                         entry.name, entry.id, keepCustomEq);
   return pf::wirtejsonFile(path, document) == 0 ? Result::Done : Result::WriteFailed;
 }

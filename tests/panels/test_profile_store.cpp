@@ -379,6 +379,14 @@ TEST_F(ProfileStoreTest, ResetKeepsCustomEqualisersOnlyWhenAsked) {
   ASSERT_EQ(store.reset(0, false), ProfileStore::Result::Done);
   after = document("id_0");
   EXPECT_EQ(after["Device"][0]["CustomEQNameInfo"].size(), 0u);
+
+  // A document that cannot be read is kept aside before the reset.
+  std::ofstream(store.documentPath("id_0")) << "{ damaged";
+  ASSERT_EQ(store.reset(0, true), ProfileStore::Result::Done);
+  std::string kept;
+  std::getline(std::ifstream(store.documentPath("id_0") + ".damaged"), kept, '\0');
+  EXPECT_EQ(kept, "{ damaged");
+  EXPECT_EQ(document("id_0")["profilename"].asString(), "Mine");
 }
 
 TEST_F(ProfileStoreTest, RenameChangesListAndDocumentAndRefusesClashes) {
