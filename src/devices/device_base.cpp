@@ -7,7 +7,9 @@
 #include "devices/device_panel.h"
 #include "devices/device_power.h"
 #include "platform/event.h"
+#include "profiles/basic_profile_data.h"
 #include "profiles/profile_paths.h"
+#include "profiles/save_failure.h"
 #include "skin/window.h"
 #include "transport/command_set.h"
 
@@ -142,6 +144,12 @@ void CHalvionUSBDevice::pollStatus() {
 
 void CHalvionUSBDevice::sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lParam) {
   if (auto* w = qobject_cast<skin::CWindowWnd*>(ownerWindow.data())) w->SendMessage(msg, wParam, lParam);
+}
+
+bool CHalvionUSBDevice::saveChecked(profiles::CBasicProfiledata& data) {
+  if (data.save() == 0) return true;
+  if (saveFailureSink_) saveFailureSink_->saveFailed(data.getProfilePath(), profiles::SaveFailure::Changes);
+  return false;
 }
 
 void CHalvionUSBDevice::setKeyFunctionMap(const std::map<int, int>& map) { keyFunctionMap = map; }

@@ -22,6 +22,11 @@ namespace kavro::widgets {
 class CDeviceKeyButtonUI;
 }
 
+namespace kavro::profiles {
+class CBasicProfiledata;
+class ISaveFailureSink;
+}  // namespace kavro::profiles
+
 namespace kavro::devices {
 
 class CMpDevicePowerUI;
@@ -113,6 +118,8 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   virtual void openProfileFiles() {}
   virtual std::string profileText() { return {}; }
   virtual void saveProfileData() {}
+  // Where failed saves of the profile data are reported (the page sets it).
+  void setSaveFailureSink(profiles::ISaveFailureSink* sink) { saveFailureSink_ = sink; }
   // The profile the device works on, by identifier (the base name of its
   // document in userDataFolder()). The profile panel sets it at page set-up
   // and whenever another profile is applied; openProfileFiles builds the
@@ -217,8 +224,12 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   void paintLightButtons(const std::vector<lighting::LedColor>& frame);
   // Sends a numbered message to the owner window, if there is one.
   void sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lParam);
+  // Saves the profile data; a failure goes to the save failure sink and the
+  // data keeps the unsaved state. True when saved.
+  bool saveChecked(profiles::CBasicProfiledata& data);
 
  private:
+  profiles::ISaveFailureSink* saveFailureSink_ = nullptr;
   skin::CTabLayoutUI* functionSwitch_ = nullptr;
   skin::CTabLayoutUI* keyFunctionSwitch_ = nullptr;
   bool switchesLooked_ = false;

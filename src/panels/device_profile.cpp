@@ -6,6 +6,7 @@
 #include "skin/edit.h"
 #include "skin/list.h"
 #include "skin/option.h"
+#include "widgets/save_failure_reporter.h"
 
 namespace kavro::panels {
 
@@ -94,12 +95,21 @@ IProfilePrompts& CDeviceProfileUI::prompts() {
   return *defaultPrompts_;
 }
 
+profiles::ISaveFailureSink& CDeviceProfileUI::saveSink() {
+  return saveSink_ ? *saveSink_ : widgets::saveFailureReporter();
+}
+
+void CDeviceProfileUI::reportWriteFailure(const std::string& path, profiles::SaveFailure what) {
+  saveSink().saveFailed(path, what);
+}
+
 // ---- set-up ----------------------------------------------------------------------
 
 void CDeviceProfileUI::setDevice(devices::CHalvionUSBDevice* device) {
   ensureContent();
   device_ = device;
   if (!device_) return;
+  device_->setSaveFailureSink(&saveSink());
   setFolders(device_->userDataFolder(), device_->defaultDataPath());
   setDeviceType(device_->deviceType);
   initProfileList();
@@ -113,7 +123,10 @@ void CDeviceProfileUI::setFolders(const std::string& profileFolder, const std::s
 
 void CDeviceProfileUI::initProfileList() {
   ensureContent();
-  const pf::ProfileList list = store_.init();
+  const pf::OpenedProfileList opened = store_.init();
+  // The list works from memory this time; the user is told it is not kept.
+  if (!opened.kept) reportWriteFailure(store_.listPath());
+  const pf::ProfileList& list = opened.list;
   fillCombo(list, -1);
   selectProfile(list.select, false);
   applyTabVisibility();
@@ -138,8 +151,11 @@ void CDeviceProfileUI::selectProfile(int index, bool notify) {
   ensureContent();
   if (skin::CComboUI* box = combo()) box->SelectItem(index, false, notify);
   setNameEditText(profileName(index));
-  const std::string id = store_.select(index);
-  if (!id.empty()) selectedId_ = id;
+  bool stored = false;
+  const std::string id = store_.select(index, &stored);
+  if (id.empty()) return;
+  selectedId_ = id;
+  if (!stored) reportWriteFailure(store_.listPath());
 }
 
 int CDeviceProfileUI::currentProfileIndex() const {
@@ -163,12 +179,14 @@ QString CDeviceProfileUI::profileName(int index) const {
 bool CDeviceProfileUI::addProfile() {
   if (profileCount() >= pf::kMaxProfiles) return false;
   const ProfileStore::Change change = store_.add(currentProfileIndex());
+  if (change.writeFailed) reportWriteFailure(store_.listPath());
   if (change.done) fillCombo(change.list, currentProfileIndex());
   return change.done;
 }
 
 bool CDeviceProfileUI::deleteProfile() {
   const ProfileStore::Change change = store_.remove(currentProfileIndex());
+  if (change.writeFailed) reportWriteFailure(store_.listPath());
   if (!change.done) return false;
   fillCombo(change.list, -1);
   // The deleted profile was the device's: the device moves to the new selection.
@@ -180,6 +198,7 @@ bool CDeviceProfileUI::deleteProfile() {
 bool CDeviceProfileUI::copyProfile() {
   const int selected = currentProfileIndex();
   const ProfileStore::Change change = store_.copy(selected);
+  if (change.writeFailed) reportWriteFailure(store_.listPath());
   if (change.done) fillCombo(change.list, selected);
   return change.done;
 }
@@ -187,6 +206,7 @@ bool CDeviceProfileUI::copyProfile() {
 bool CDeviceProfileUI::importProfile(const QString& path) {
   const int selected = currentProfileIndex();
   const ProfileStore::Change change = store_.importFrom(toStd(path), selected);
+  if (change.writeFailed) reportWriteFailure(store_.listPath());
   if (change.done) fillCombo(change.list, selected);
   return change.done;
 }
@@ -196,14 +216,18 @@ bool CDeviceProfileUI::exportProfile(const QString& path) {
 }
 
 bool CDeviceProfileUI::resetProfile() {
-  if (!store_.reset(currentProfileIndex(), deviceType_ == kTypeHeadsetAudioChip)) return false;
+  const ProfileStore::Result r = store_.reset(currentProfileIndex(), deviceType_ == kTypeHeadsetAudioChip);
+  if (r == ProfileStore::Result::WriteFailed) reportWriteFailure(store_.documentPath(selectedId_), profiles::SaveFailure::Changes);
+  if (r != ProfileStore::Result::Done) return false;
   applyProfileToDevice();
   return true;
 }
 
 bool CDeviceProfileUI::renameProfile(const QString& name) {
   const int selected = currentProfileIndex();
-  if (!store_.rename(selected, toStd(name))) return false;
+  const ProfileStore::Result r = store_.rename(selected, toStd(name));
+  if (r == ProfileStore::Result::WriteFailed) reportWriteFailure(store_.listPath());
+  if (r != ProfileStore::Result::Done) return false;
   if (skin::CComboUI* box = combo()) {
     if (CControlUI* item = box->GetItemAt(selected)) item->SetText(name);
     box->Invalidate();
@@ -340,7 +364,10 @@ bool CDeviceProfileUI::onClick(const QString& name) {
 void CDeviceProfileUI::onRenameRequested() {
   const QString name = getNameEditText();
   if (!isUsableProfileName(toStd(name)) || currentProfileIndex() < 0) return;
-  if (!renameProfile(name)) prompts().showNotice(QStringLiteral("message_text_5"));
+  // Only a clash gets the name message; a failed write was reported as such.
+  if (!renameProfile(name) && renameClashes(profileNames(store_.read()), currentProfileIndex(), toStd(name))) {
+    prompts().showNotice(QStringLiteral("message_text_5"));
+  }
 }
 
 void CDeviceProfileUI::OnTimer(int id) {

@@ -22,6 +22,7 @@
 #include "devices/device_panel.h"
 #include "panels/device_profile_prompts.h"
 #include "panels/device_profile_store.h"
+#include "profiles/save_failure.h"
 #include "skin/container.h"
 
 namespace kavro::skin {
@@ -61,6 +62,9 @@ class CDeviceProfileUI : public skin::CVerticalLayoutUI, public devices::IDevice
   int deviceType() const { return deviceType_; }
   // Replaces the dialogs (tests); the panel keeps its own default otherwise.
   void setPrompts(IProfilePrompts* prompts) { prompts_ = prompts; }
+  // Where failed writes of the profiles are reported, the panel's own and
+  // the device's; the program's reporter unless set (tests).
+  void setSaveFailureSink(profiles::ISaveFailureSink* sink) { saveSink_ = sink; }
   const ProfileStore& store() const { return store_; }
 
   // ---- list and selection -------------------------------------------------------
@@ -116,12 +120,15 @@ class CDeviceProfileUI : public skin::CVerticalLayoutUI, public devices::IDevice
   void onRenameRequested();
   void reportFailureCount(int count);
   IProfilePrompts& prompts();
+  profiles::ISaveFailureSink& saveSink();
+  void reportWriteFailure(const std::string& path, profiles::SaveFailure what = profiles::SaveFailure::ProfileList);
 
   ProfileStore store_;
   int deviceType_ = 0;
   std::string selectedId_;
   devices::CHalvionUSBDevice* device_ = nullptr;
   IProfilePrompts* prompts_ = nullptr;
+  profiles::ISaveFailureSink* saveSink_ = nullptr;
   std::unique_ptr<DialogProfilePrompts> defaultPrompts_;
   bool contentChecked_ = false;
 };

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "profiles/file_care.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_keys.h"
@@ -93,9 +94,7 @@ bool renameClashes(const std::vector<std::string>& names, int selected, const st
   return false;
 }
 
-bool isUsableProfileName(const std::string& name) {
-  return name.find_first_not_of(" \t\r\n") != std::string::npos;
-}
+bool isUsableProfileName(const std::string& name) { return pf::isUsableProfileName(name); }
 
 // ---- the files --------------------------------------------------------------
 
@@ -108,46 +107,59 @@ std::string ProfileStore::documentPath(const std::string& id) const {
   return pf::joinPath(folder_, id + pf::kProfileExtension);
 }
 
-pf::ProfileList ProfileStore::read() const { return pf::readProfileList(listPath()); }
+pf::ProfileList ProfileStore::read() const {
+  pf::ProfileList list = pf::readProfileList(listPath());
+  return list.entries.empty() ? lastKnown_ : list;
+}
 
-bool ProfileStore::writeList(const pf::ProfileList& list) const { return pf::writeProfileList(listPath(), list) == 0; }
+bool ProfileStore::writeList(const pf::ProfileList& list) const {
+  if (pf::writeProfileList(listPath(), list) != 0) return false;
+  remember(list);
+  return true;
+}
 
 bool ProfileStore::writeNewDocument(const Json::Value& source, const std::string& name, const std::string& id) const {
   return pf::wirtejsonFile(documentPath(id), pf::makeProfileDocument(source, name, id)) == 0;
 }
 
-pf::ProfileList ProfileStore::init() const {
-  pf::ProfileList list = read();
-  if (!list.entries.empty()) return list;
-  const std::string id = pf::newProfileId(folder_);
-  list = pf::defaultProfileList(id);
-  writeList(list);
-  writeNewDocument(pf::readJsonDocument(factoryPath_), pf::kFirstProfileName, id);
-  return list;
+pf::OpenedProfileList ProfileStore::init() const {
+  pf::removeStaleTemporaries(folder_);
+  pf::OpenedProfileList opened = pf::openProfileList(folder_, factoryPath_);
+  remember(opened.list);
+  return opened;
 }
 
-std::string ProfileStore::select(int index) const {
+std::string ProfileStore::select(int index, bool* stored) const {
   pf::ProfileList list = read();
+  if (stored) *stored = false;
   if (!validIndex(list, index)) return {};
   list.select = index;
-  if (!writeList(list)) return {};
+  const bool written = writeList(list);
+  if (!written) lastKnown_.select = index;
+  if (stored) *stored = written;
   return list.entries[static_cast<size_t>(index)].id;
 }
 
 ProfileStore::Change ProfileStore::append(pf::ProfileList list, int selected, const Json::Value& source,
                                           const std::string& name) const {
   Change change;
+  // Copy and import stop at the limit too: a list is never read past it, so
+  // a profile beyond it would drop out of the list at the next start.
+  if (list.entries.size() >= static_cast<size_t>(pf::kMaxProfiles)) return change;
   const std::string id = pf::newProfileId(folder_);
   // The document first: the list never names a document that was not written.
+  change.writeFailed = true;
   if (!writeNewDocument(source, name, id)) return change;
   list.entries.push_back({name, id, pf::profileEntryJson(name, id)});
   // The selection stays where it is; a new profile is not applied to the device.
   if (validIndex(list, selected)) list.select = selected;
   if (!writeList(list)) {
+    // Nothing is left that the list does not name.
     std::error_code ec;
     std::filesystem::remove(documentPath(id), ec);
     return change;
   }
+  change.writeFailed = false;
   change.done = true;
   change.index = static_cast<int>(list.entries.size()) - 1;
   change.name = name;
@@ -171,7 +183,11 @@ ProfileStore::Change ProfileStore::remove(int selected) const {
   const pf::ProfileEntry removed = list.entries[static_cast<size_t>(selected)];
   list.entries.erase(list.entries.begin() + selected);
   list.select = next;
-  if (!writeList(list)) return change;
+  // The list first: the document goes only once no list names it.
+  if (!writeList(list)) {
+    change.writeFailed = true;
+    return change;
+  }
   // A hand-edited list may name one document twice: keep it while in use.
   const bool stillUsed = std::any_of(list.entries.begin(), list.entries.end(),
                                      [&](const pf::ProfileEntry& e) { return e.id == removed.id; });
@@ -215,30 +231,43 @@ bool ProfileStore::exportTo(const std::string& path, int selected) const {
   return pf::wirtejsonFile(path, document) == 0;
 }
 
-bool ProfileStore::reset(int selected, bool keepCustomEq) const {
+ProfileStore::Result ProfileStore::reset(int selected, bool keepCustomEq) const {
   const pf::ProfileList list = read();
-  if (!validIndex(list, selected)) return false;
+  if (!validIndex(list, selected)) return Result::Refused;
   const pf::ProfileEntry& entry = list.entries[static_cast<size_t>(selected)];
   const std::string path = documentPath(entry.id);
-  const Json::Value document = pf::resetProfileDocument(pf::readJsonDocument(factoryPath_), pf::readJsonDocument(path),
+  const pf::DocumentRead current = pf::readJsonDocumentChecked(path);
+  // A document that cannot be read may hold what the reset would keep (the
+  // custom equalisers): it is kept aside, or the reset does not happen.
+  if (current.state == pf::DocumentState::Unusable && pf::keepDamagedCopy(path, current.file.bytes).empty()) {
+    return Result::WriteFailed;
+  }
+  const Json::Value document = pf::resetProfileDocument(pf::readJsonDocument(factoryPath_), current.document,
                                                         entry.name, entry.id, keepCustomEq);
-  return pf::wirtejsonFile(path, document) == 0;
+  return pf::wirtejsonFile(path, document) == 0 ? Result::Done : Result::WriteFailed;
 }
 
-bool ProfileStore::rename(int selected, const std::string& name) const {
+ProfileStore::Result ProfileStore::rename(int selected, const std::string& name) const {
   pf::ProfileList list = read();
-  if (!validIndex(list, selected) || !isUsableProfileName(name)) return false;
-  if (renameClashes(profileNames(list), selected, name)) return false;
+  if (!validIndex(list, selected) || !isUsableProfileName(name)) return Result::Refused;
+  if (renameClashes(profileNames(list), selected, name)) return Result::Clash;
   pf::ProfileEntry& entry = list.entries[static_cast<size_t>(selected)];
-  entry.name = name;
-  if (!writeList(list)) return false;
+  // The document first, then the list, which makes the rename take effect.
+  // A document that cannot be read keeps its content; the list still names it.
   const std::string path = documentPath(entry.id);
-  Json::Value document = pf::readJsonDocument(path);
-  if (document.isObject()) {
+  const pf::DocumentRead doc = pf::readJsonDocumentChecked(path);
+  const bool hasDocument = doc.state == pf::DocumentState::Ok && doc.document.isObject();
+  if (hasDocument) {
+    Json::Value document = doc.document;
     document[pf::keys::kProfileName] = pf::json::sanitizeUtf8(name);
-    pf::wirtejsonFile(path, document);
+    if (pf::wirtejsonFile(path, document) != 0) return Result::WriteFailed;
   }
-  return true;
+  entry.name = name;
+  if (writeList(list)) return Result::Done;
+  // Not renamed: the document gets its old name back (should that fail too,
+  // the list's name is given back to it when the list is next opened).
+  if (hasDocument) pf::wirtejsonFile(path, doc.document);
+  return Result::WriteFailed;
 }
 
 }  // namespace kavro::panels

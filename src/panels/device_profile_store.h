@@ -2,13 +2,17 @@
 // The profile commands of a device page on the files: the list file
 // "ProfileList.ini" and the profile documents in the device's profile folder.
 // Every command re-reads the list, changes it and writes it back whole; a
-// command that cannot write reports that it did nothing. No Qt here, so the
-// rules can be tested on plain files.
+// command that cannot write reports that it did nothing. Documents and list
+// are written in the one order described in profiles/profile_list_repair.h
+// (documents first, the list last; a document is removed after the list),
+// so a crash never leaves the list naming a document that is not there. No
+// Qt here, so the rules can be tested on plain files.
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "profiles/profile_list.h"
+#include "profiles/profile_list_repair.h"
 
 namespace kavro::panels {
 
@@ -66,27 +70,33 @@ class ProfileStore {
   std::string listPath() const;
   std::string documentPath(const std::string& id) const;
 
-  // The list as stored now (damaged entries left out).
+  // The list as stored now (damaged entries left out). While the stored
+  // list cannot be read, the list last opened or written.
   profiles::ProfileList read() const;
 
-  // A list that is missing, damaged or empty is replaced by the single
-  // profile "Profile 1", whose document is made from the factory profile.
-  // Returns the list in effect.
-  profiles::ProfileList init() const;
+  // Opens the list at start: removes stale temporaries of interrupted saves
+  // from the folder, rebuilds a missing, damaged or unreadable list from the
+  // documents found (keeping a copy of the damaged one), lists documents no
+  // list names, and makes "Profile 1" from the factory profile when there is
+  // none. `kept` is false when the list could not be written.
+  profiles::OpenedProfileList init() const;
 
   // Stores index as the selected profile. Returns the profile's identifier,
-  // empty when index is outside the list or the list cannot be written.
-  std::string select(int index) const;
+  // empty when index is outside the list. `stored` (when given) tells
+  // whether the choice was written.
+  std::string select(int index, bool* stored = nullptr) const;
 
   // The outcome of a command that adds or removes an entry.
   struct Change {
     bool done = false;
+    bool writeFailed = false;    // not done because a file could not be written
     profiles::ProfileList list;  // the list as written
     int index = -1;              // the entry added, or the new selection after a delete
     std::string name, id;        // the entry added or removed
   };
-  // Each takes the index of the selected entry (-1 for none).
-  Change add(int selected) const;     // "Profile n" from the factory profile; refused at kMaxProfiles
+  // Each takes the index of the selected entry (-1 for none). Add, copy and
+  // import are refused when the list holds kMaxProfiles entries.
+  Change add(int selected) const;     // "Profile n" from the factory profile
   Change remove(int selected) const;  // also deletes the profile's document
   Change copy(int selected) const;    // "<name> Copy" with the selected profile's document
   Change importFrom(const std::string& path, int selected) const;  // "(k)" suffixes on a clash
@@ -95,18 +105,24 @@ class ProfileStore {
   bool exportTo(const std::string& path, int selected) const;
   // Replaces the selected profile's document by the factory profile; with
   // keepCustomEq the custom equaliser presets survive.
-  bool reset(int selected, bool keepCustomEq) const;
-  // Renames the selected profile in the list and in its document. False on
-  // a clash, an unusable name or a failed write.
-  bool rename(int selected, const std::string& name) const;
+  enum class Result { Done, Refused, Clash, WriteFailed };
+  Result reset(int selected, bool keepCustomEq) const;
+  // Renames the selected profile in its document, then in the list. Clash
+  // when another profile has the name; Refused for an unusable name or no
+  // selection.
+  Result rename(int selected, const std::string& name) const;
 
  private:
   bool writeList(const profiles::ProfileList& list) const;
   bool writeNewDocument(const Json::Value& source, const std::string& name, const std::string& id) const;
   Change append(profiles::ProfileList list, int selected, const Json::Value& source, const std::string& name) const;
 
+  void remember(const profiles::ProfileList& list) const { lastKnown_ = list; }
+
   std::string folder_;
   std::string factoryPath_;
+  // The list last opened or written, for the time the stored one cannot be read.
+  mutable profiles::ProfileList lastKnown_;
 };
 
 }  // namespace kavro::panels

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/debug.h"
+#include "profiles/file_care.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_keys.h"
@@ -13,16 +15,29 @@ namespace kavro::profiles {
 namespace fs = std::filesystem;
 
 namespace {
-// Suffix of the copy kept of a damaged profile before it is repaired.
-constexpr char kDamagedSuffix[] = ".damaged";
 
-// Keeps a copy of a file that exists but could not be read as a document, so
-// the repair never destroys the only copy of the user's data.
-void keepDamagedCopy(const std::string& path) {
-  std::error_code ec;
-  if (path.empty() || !fs::is_regular_file(fs::path(path), ec)) return;
-  fs::copy_file(fs::path(path), fs::path(path + kDamagedSuffix), fs::copy_options::overwrite_existing, ec);
+// A document that is there but gives nothing usable is kept (copied, or
+// renamed when it cannot even be read) before anything is written over it.
+// False when it could not be kept: the file must then be left alone.
+bool keepUnusable(const std::string& path, const DocumentRead& read) {
+  if (read.state != DocumentState::Unusable) return true;
+  return !keepDamagedCopy(path, read.file.bytes).empty();
 }
+
+// A parsed document loses content when the node at index is written into
+// it: it is not an object, its "Device" is not an array, or the node is
+// there with the wrong shape. Such a document counts as unusable.
+void markLostShape(DocumentRead& read, Json::ArrayIndex index) {
+  if (read.state != DocumentState::Ok) return;
+  const Json::Value& devices = json::member(read.document, keys::kDevice);
+  const Json::Value& node = json::element(devices, index);
+  const bool lost = !read.document.isObject() || !(devices.isNull() || devices.isArray()) ||
+                    !(node.isNull() || node.isObject());
+  if (!lost) return;
+  read.state = DocumentState::Unusable;
+  if (!read.document.isObject()) read.document = Json::Value(Json::objectValue);
+}
+
 }  // namespace
 
 CBasicProfiledata::CBasicProfiledata(std::string defaultDataFolder, std::string profileFolder)
@@ -31,10 +46,14 @@ CBasicProfiledata::CBasicProfiledata(std::string defaultDataFolder, std::string 
 int CBasicProfiledata::save() { return saveDeviceNode(Json::Value(deviceNode_), profilePath_); }
 
 int CBasicProfiledata::saveDeviceNode(const Json::Value& node, const std::string& path) {
-  Json::Value document = readJsonDocument(path);
-  Json::Value& devices = json::slot(document, keys::kDevice);
+  DocumentRead read = readJsonDocumentChecked(path);
+  markLostShape(read, static_cast<Json::ArrayIndex>(deviceIndex_));
+  // Never write over a document that could not be read: it may be the
+  // user's only copy of this profile's name and other devices' nodes.
+  if (!keepUnusable(path, read)) return 1;
+  Json::Value& devices = json::slot(read.document, keys::kDevice);
   json::slot(devices, static_cast<Json::ArrayIndex>(deviceIndex_)) = node;
-  return wirtejsonFile(path, document);
+  return wirtejsonFile(path, read.document);
 }
 
 int CBasicProfiledata::writeDocument(const Json::Value& document, const std::string& path) {
@@ -43,20 +62,24 @@ int CBasicProfiledata::writeDocument(const Json::Value& document, const std::str
 
 Json::Value CBasicProfiledata::loadProfile(const std::string& path) {
   const auto index = static_cast<Json::ArrayIndex>(deviceIndex_);
-  Json::Value document = readJsonDocument(path);
-  deviceNode_ = json::element(json::member(document, keys::kDevice), index);
+  DocumentRead read = readJsonDocumentChecked(path);
+  deviceNode_ = json::element(json::member(read.document, keys::kDevice), index);
   // A node of the wrong type is as unusable as a missing one.
-  if (!deviceNode_.isObject()) {
-    // The factory folder is only read, even when its own file is damaged.
-    if (path == defaultProfilePath_) return deviceNode_ = Json::Value();
-    if (!document.isObject()) keepDamagedCopy(path);
-    Json::Value factory = readJsonDocument(defaultProfilePath_);
-    deviceNode_ = json::element(json::member(factory, keys::kDevice), index);
-    if (!deviceNode_.isObject()) deviceNode_ = Json::Value();
-    Json::Value& devices = json::slot(document, keys::kDevice);
-    json::slot(devices, index) = deviceNode_;
-    wirtejsonFile(path, document);
-  }
+  if (deviceNode_.isObject()) return deviceNode_;
+  // The factory folder is only read, even when its own file is damaged.
+  if (path == defaultProfilePath_) return deviceNode_ = Json::Value();
+  Json::Value factory = readJsonDocument(defaultProfilePath_);
+  deviceNode_ = json::element(json::member(factory, keys::kDevice), index);
+  if (!deviceNode_.isObject()) deviceNode_ = Json::Value();
+  // A document that cannot be read, or that would lose content, is kept
+  // before the repair replaces it; if it cannot be kept it stays as it is
+  // and the factory node is used in memory only.
+  markLostShape(read, index);
+  if (!keepUnusable(path, read)) return deviceNode_;
+  if (!read.document.isObject()) read.document = Json::Value(Json::objectValue);
+  Json::Value& devices = json::slot(read.document, keys::kDevice);
+  json::slot(devices, index) = deviceNode_;
+  if (wirtejsonFile(path, read.document) != 0) dbg::write("profile not repaired: " + path + "\n");
   return deviceNode_;
 }
 

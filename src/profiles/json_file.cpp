@@ -1,12 +1,14 @@
 #include "profiles/json_file.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <sstream>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +21,15 @@ std::atomic<testing::WriteFault> g_fault{testing::WriteFault::None};
 
 bool faultAt(testing::WriteFault step) { return g_fault.load() == step; }
 
+std::atomic<int> g_crashCountdown{0};
+std::atomic<bool> g_crashAfterRename{false};
+
+// The crash point of tests: true when this replacement is the one to die in.
+bool crashDue() { return g_crashCountdown.load() > 0 && g_crashCountdown.fetch_sub(1) == 1; }
+void crashIf(bool due, bool afterRename) {
+  if (due && g_crashAfterRename.load() == afterRename) ::_exit(testing::kCrashExitCode);
+}
+
 // Closes a descriptor when it goes out of scope.
 struct Descriptor {
   int fd;
@@ -27,22 +38,48 @@ struct Descriptor {
   }
 };
 
-// Reads the whole file when it is a regular file within the size limit.
-std::string readWhole(int fd) {
+// Reads the whole open file when it is a regular file within the size limit.
+void readWhole(int fd, std::size_t maxBytes, FileRead& r) {
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
-  if (st.st_size <= 0 || static_cast<std::size_t>(st.st_size) > kMaxJsonFileBytes) return {};
+  if (fstat(fd, &st) != 0) {
+    r.state = FileState::Unreadable;
+    r.error = errno;
+    return;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    r.state = FileState::NotRegular;
+    return;
+  }
+  if (st.st_size <= 0) {
+    r.state = FileState::Empty;
+    return;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    r.state = FileState::TooLarge;
+    return;
+  }
   std::string text(static_cast<std::size_t>(st.st_size), '\0');
   std::size_t got = 0;
   while (got < text.size()) {
     ssize_t n = ::read(fd, text.data() + got, text.size() - got);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) r.error = errno;
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
   // A file that shrank or grew while being read is not taken half-read.
-  if (got != text.size()) return {};
-  return text;
+  if (got != text.size()) {
+    r.state = FileState::Unreadable;
+    if (r.error == 0) r.error = EIO;
+    return;
+  }
+  r.state = FileState::Ok;
+  r.bytes = std::move(text);
+}
+
+// The state of a path that could not be looked at or opened.
+FileState stateOfError(int error) {
+  return (error == ENOENT || error == ENOTDIR) ? FileState::Missing : FileState::Unreadable;
 }
 
 bool writeAll(int fd, const std::string& text) {
@@ -70,10 +107,15 @@ bool writeAll(int fd, const std::string& text) {
 // path. Returns the errno of the failing step, 0 on success.
 int replaceFileAtomically(const std::string& path, const std::string& text) {
   std::filesystem::path target(path);
-  std::string tmpl = path + ".tmp-XXXXXX";
+  const bool crash = crashDue();
+  std::string tmpl = path + kTemporaryInfix + std::string(kTemporarySuffixLength, 'X');
   if (faultAt(testing::WriteFault::Create)) return EACCES;
-  int fd = ::mkstemp(tmpl.data());
+  int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd < 0) return errno;
+  // Held until the descriptor closes: the clean-up of stale temporaries
+  // leaves a locked file alone. Should the lock fail, that clean-up's age
+  // rule still keeps it away from a file being written.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) dbg::printf("temporary lock: %d\n", errno);
   // Keep the mode of the file being replaced; new files get the usual 0644.
   struct stat st {};
   mode_t mode = (::stat(path.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
@@ -85,6 +127,7 @@ int replaceFileAtomically(const std::string& path, const std::string& text) {
     err = errno ? errno : EIO;
   }
   if (::close(fd) != 0 && err == 0) err = errno;
+  crashIf(crash && err == 0, false);
   if (err == 0) {
     if (faultAt(testing::WriteFault::Rename)) {
       err = EXDEV;
@@ -96,6 +139,7 @@ int replaceFileAtomically(const std::string& path, const std::string& text) {
     ::unlink(tmpl.c_str());
     return err;
   }
+  crashIf(crash, true);
   // Make the rename itself durable.
   std::string dir = target.parent_path().string();
   int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
@@ -107,14 +151,33 @@ int replaceFileAtomically(const std::string& path, const std::string& text) {
 }
 
 
-std::string readjsonFile(const std::string& path) {
-  // Non-blocking, so that a FIFO in place of a data file cannot hang the
-  // reader; such a file is then refused as not regular.
-  Descriptor f{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
-  dbg::printf("readjsonFile 错误吗：：%d\n", f.fd < 0 ? errno : 0);
-  if (f.fd < 0) return {};
-  return readWhole(f.fd);
+FileRead readFileChecked(const std::string& path, std::size_t maxBytes) {
+  FileRead r;
+  // Looked at before opening: a FIFO or device in place of a data file is
+  // never opened, and an oversized file is refused without reading it.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    r.error = errno;
+    r.state = stateOfError(r.error);
+  } else if (!S_ISREG(st.st_mode)) {
+    r.state = FileState::NotRegular;
+  } else if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    r.state = FileState::TooLarge;
+  } else {
+    // Non-blocking in case the path was replaced by a FIFO since the look.
+    Descriptor f{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
+    if (f.fd < 0) {
+      r.error = errno;
+      r.state = stateOfError(r.error);
+    } else {
+      readWhole(f.fd, maxBytes, r);
+    }
+  }
+  dbg::printf("readjsonFile 错误吗：：%d\n", r.error);
+  return r;
 }
+
+std::string readjsonFile(const std::string& path) { return readFileChecked(path).bytes; }
 
 Json::Value parseJsonText(const std::string& text) {
   if (text.empty() || text.size() > kMaxJsonFileBytes) return Json::Value();
@@ -135,6 +198,15 @@ Json::Value parseJsonText(const std::string& text) {
     // The reader throws when the nesting limit is passed.
     return Json::Value();
   }
+}
+
+DocumentRead readJsonDocumentChecked(const std::string& path, std::size_t maxBytes) {
+  DocumentRead r;
+  r.file = readFileChecked(path, maxBytes);
+  if (r.file.state == FileState::Missing) return r;
+  if (r.file.state == FileState::Ok) r.document = parseJsonText(r.file.bytes);
+  r.state = r.document.isNull() ? DocumentState::Unusable : DocumentState::Ok;
+  return r;
 }
 
 Json::Value readJsonDocument(const std::string& path) {
@@ -173,6 +245,10 @@ int wirtejsonFile(const std::string& path, const Json::Value& document) {
 
 namespace testing {
 void setWriteFault(WriteFault fault) { g_fault.store(fault); }
+void crashAtWrite(int n, bool afterRename) {
+  g_crashAfterRename.store(afterRename);
+  g_crashCountdown.store(n);
+}
 }  // namespace testing
 
 }  // namespace kavro::profiles

@@ -48,22 +48,29 @@ bool isValidProfileId(const std::string& id) {
   return id.size() <= kMaxIdLength && isPlainFileName(id) && isPlainFileName(id + kProfileExtension);
 }
 
-ProfileList profileListFromJson(const Json::Value& document) {
-  ProfileList list;
+ProfileListCheck checkProfileList(const Json::Value& document) {
+  ProfileListCheck check;
+  ProfileList& list = check.list;
   list.document = document.isObject() ? document : Json::Value(Json::objectValue);
   const Json::Value& array = json::member(document, keys::kProfileListArray);
+  check.damaged = !array.isArray();
   for (Json::ArrayIndex i = 0; i < json::arraySize(array); ++i) {
     const Json::Value& e = array[i];
-    if (!e.isObject()) continue;
-    ProfileEntry entry{json::toString(json::member(e, keys::kProfileName)),
-                       json::toString(json::member(e, keys::kProfileUuid)), e};
-    if (!isValidProfileId(entry.id)) continue;
+    const Json::Value& name = json::member(e, keys::kProfileName);
+    ProfileEntry entry{json::toString(name), json::toString(json::member(e, keys::kProfileUuid)), e};
+    if (!e.isObject() || !isValidProfileId(entry.id) || list.entries.size() >= static_cast<std::size_t>(kMaxProfiles)) {
+      check.damaged = true;
+      continue;
+    }
+    if (!name.isString()) check.damaged = true;
     list.entries.push_back(std::move(entry));
   }
   list.select = json::toInt(json::member(document, keys::kProfileSelect));
   if (list.select < 0 || list.select >= static_cast<int>(list.entries.size())) list.select = 0;
-  return list;
+  return check;
 }
+
+ProfileList profileListFromJson(const Json::Value& document) { return checkProfileList(document).list; }
 
 Json::Value profileEntryJson(const std::string& name, const std::string& id) {
   Json::Value e(Json::objectValue);
@@ -90,7 +97,10 @@ Json::Value profileListToJson(const ProfileList& list) {
   return document;
 }
 
-ProfileList readProfileList(const std::string& path) { return profileListFromJson(readJsonDocument(path)); }
+ProfileList readProfileList(const std::string& path) {
+  const DocumentRead read = readJsonDocumentChecked(path, kMaxProfileListBytes);
+  return profileListFromJson(read.document);
+}
 
 int writeProfileList(const std::string& path, const ProfileList& list) {
   return wirtejsonFile(path, profileListToJson(list));

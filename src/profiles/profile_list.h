@@ -2,6 +2,7 @@
 // The profile list file ("ProfileList.ini", a JSON document), profile
 // identifiers, the naming rules of new profiles and the profile documents
 // made from the factory profile.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,10 @@
 namespace kavro::profiles {
 
 inline constexpr int kMaxProfiles = 50;
+// Largest "ProfileList.ini" that is read. Fifty entries with long names fit
+// many times over; a larger file is refused before it is read, so a huge
+// list costs no more than a small one.
+inline constexpr std::size_t kMaxProfileListBytes = 256u * 1024u;
 inline constexpr char kFirstProfileName[] = "Profile 1";
 
 struct ProfileEntry {
@@ -24,11 +29,21 @@ struct ProfileList {
   Json::Value document;  // the file as read, so unknown members survive
 };
 
+// A list read from its document, and whether the document was damaged:
+// not a list, or with entries that had to be dropped or changed.
+struct ProfileListCheck {
+  ProfileList list;
+  bool damaged = false;
+};
 // Reads the list. Entries that are not objects or whose identifier is not a
 // plain file name are dropped (an identifier names a file that delete
-// removes); "profileselect" outside the list reads as 0.
+// removes), as are entries past kMaxProfiles; a name that is not a string
+// reads as empty. "profileselect" outside the list reads as 0.
+ProfileListCheck checkProfileList(const Json::Value& document);
 ProfileList profileListFromJson(const Json::Value& document);
 Json::Value profileListToJson(const ProfileList& list);
+// The list file at path; empty when it is missing, unreadable, damaged
+// beyond use or larger than kMaxProfileListBytes.
 ProfileList readProfileList(const std::string& path);
 int writeProfileList(const std::string& path, const ProfileList& list);
 

@@ -7,6 +7,7 @@
 #include "macros/macro_files.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_paths.h"
+#include "profiles/save_failure.h"
 #include "sim/keyboard_emulator.h"
 #include "sim/keyboard_layout.h"
 #include "sim/sim_test_util.h"
@@ -343,4 +344,49 @@ TEST_F(KeyboardDeviceTest, SelectingAProfileLoadsItsDocumentAndSendsItsSettings)
   EXPECT_EQ(emulator_->firmware().memory(sim::Area::Settings)[keyboard::kSbEffect], 12);
   EXPECT_EQ(d->selectProfile("../escape"), 0);  // not a profile identifier: nothing changes
   EXPECT_EQ(d->getProfileId(), id);
+}
+
+namespace {
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CountingSink : public profiles::ISaveFailureSink {
+ public:
+  void saveFailed(const std::string& path, profiles::SaveFailure) override { paths.push_back(path); }
+  std::vector<std::string> paths;
+};
+}  // namespace
+
+TEST_F(KeyboardDeviceTest, FailedSavesAreReportedAndTheUnsavedStateIsSavedLater) {
+  auto d = makeDevice();
+  CountingSink sink;
+  d->setSaveFailureSink(&sink);
+  open(*d);
+  putBlock(*d, 0, blockWith(devices::kCustomColorEffect, 2, 1));
+  d->onConnected();
+  ASSERT_TRUE(sink.paths.empty());
+  const std::string path = d->profileData().getProfilePath();
+  const std::string before = fileText(path);
+
+  // A full disk: every change the user makes fails to save and is reported.
+  profiles::testing::setWriteFault(profiles::testing::WriteFault::Write);
+  d->paintCustomKey(64, 0x000000FF);
+  d->paintCustomKey(65, 0x0000FF00);
+  profiles::testing::setWriteFault(profiles::testing::WriteFault::None);
+  EXPECT_EQ(sink.paths, (std::vector<std::string>{path, path}));
+  EXPECT_EQ(fileText(path), before);
+  EXPECT_EQ(d->profileData().getCustomColors(1, 126)[64].red, 0xFF);  // kept in memory
+
+  // The next change that saves writes the earlier ones too.
+  d->paintCustomKey(66, 0x00FF0000);
+  EXPECT_EQ(sink.paths.size(), 2u);
+  profiles::CKeyboardProfiledata reread;
+  reread.setDefaultProfilePath(d->profileData().getDefaultProfilePath());
+  reread.loadProfile(path);
+  const auto colors = reread.getCustomColors(1, 126);
+  EXPECT_EQ(colors[64].red, 0xFF);
+  EXPECT_EQ(colors[65].green, 0xFF);
+  EXPECT_EQ(colors[66].blue, 0xFF);
 }

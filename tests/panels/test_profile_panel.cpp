@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "devices/device_base.h"
+#include "profiles/basic_profile_data.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_paths.h"
 #include "skin/qt_app.h"
@@ -35,6 +36,7 @@ class FakeDevice : public devices::CHalvionUSBDevice {
   int writeLightSettings() override { return log.push_back("writeLightSettings"), 1; }
   int writeMacros() override { return log.push_back("writeMacros"), macroResult; }
   int writeKeyAssignments() override { return log.push_back("writeKeyAssignments"), 1; }
+  bool save(profiles::CBasicProfiledata& data) { return saveChecked(data); }
   Log log;
   int macroResult = 0;
 };
@@ -58,6 +60,12 @@ class FakePrompts : public IProfilePrompts {
   void showNotice(const QString& text) override { notices.push_back(text); }
   QString importPath, exportPath;
   std::vector<QString> notices;
+};
+
+class FakeSink : public profiles::ISaveFailureSink {
+ public:
+  void saveFailed(const std::string& path, profiles::SaveFailure) override { paths.push_back(path); }
+  std::vector<std::string> paths;
 };
 
 // The panel with its timer reachable, so that tests fire it at once.
@@ -93,6 +101,7 @@ class ProfilePanelTest : public ::testing::Test {
     panel = new TestPanel;
     panel->SetName("DeviceProfileItem");
     panel->setPrompts(&prompts);
+    panel->setSaveFailureSink(&sink);
     device->Add(panel);
     device->Add(new RecorderPanel(&device->log));
     pages = new skin::CTabLayoutUI;
@@ -131,6 +140,7 @@ class ProfilePanelTest : public ::testing::Test {
 
   QTemporaryDir dir;
   FakePrompts prompts;
+  FakeSink sink;
   std::unique_ptr<FakeDevice> device;
   TestPanel* panel = nullptr;
   skin::CTabLayoutUI* pages = nullptr;
@@ -182,9 +192,13 @@ TEST_F(ProfilePanelTest, AddStopsAtFiftyAndRefillsGaps) {
   click("device_sub_btn");  // deletes "Profile 3"
   click("device_add_btn");
   EXPECT_EQ(panel->profileName(49), "Profile 3");
-  click("device_copy_btn");  // copy is not limited
-  EXPECT_EQ(panel->profileCount(), 51);
-  EXPECT_EQ(panel->profileName(50), "Profile 2 Copy");
+  click("device_copy_btn");  // copy stops at the limit too
+  EXPECT_EQ(panel->profileCount(), 50);
+  panel->selectProfile(1, false);
+  click("device_sub_btn");
+  click("device_copy_btn");
+  EXPECT_EQ(panel->profileCount(), 50);
+  EXPECT_EQ(panel->profileName(49), "Profile 1 Copy");
 }
 
 TEST_F(ProfilePanelTest, DeleteMovesTheDeviceToTheNewSelection) {
@@ -237,6 +251,41 @@ TEST_F(ProfilePanelTest, RenameRefusesAClashWithAMessage) {
   EXPECT_EQ(panel->profileName(1), "profile 2");
   const Json::Value doc = profiles::readJsonDocument(panel->store().documentPath(idAt(1)));
   EXPECT_EQ(doc["profilename"].asString(), "profile 2");
+}
+
+TEST_F(ProfilePanelTest, FailedWritesAreReportedAndARenameThatCannotBeSavedIsNotCalledAClash) {
+  buildPage(1);
+  EXPECT_TRUE(sink.paths.empty());
+  profiles::testing::setWriteFault(profiles::testing::WriteFault::Write);
+  click("device_add_btn");
+  panel->setNameEditText("Games");
+  click("device_profile_edit_save_btn");
+  click("device_reset_btn");
+  profiles::testing::setWriteFault(profiles::testing::WriteFault::None);
+  EXPECT_EQ(sink.paths.size(), 3u);
+  EXPECT_TRUE(prompts.notices.empty());
+  EXPECT_EQ(comboNames(), (std::vector<QString>{"Profile 1"}));
+  // The device reports its own failed saves to the same place.
+  profiles::CBasicProfiledata data;
+  data.setProfilePath(dir.filePath("no/such/folder/p.Json").toStdString());
+  EXPECT_FALSE(device->save(data));
+  EXPECT_EQ(sink.paths.size(), 4u);
+}
+
+TEST_F(ProfilePanelTest, AListThatCannotBeKeptIsReportedAndTheProfilesStillShow) {
+  const std::string folder = profiles::deviceProfileFolder("keyboard");
+  QDir().mkpath(QString::fromStdString(profiles::joinPath(folder, "ProfileList.ini")));
+  Json::Value doc;
+  doc["profilename"] = "Work";
+  doc["profileUUID"] = "id_work";
+  profiles::wirtejsonFile(profiles::joinPath(folder, "id_work.Json"), doc);
+  buildPage(1);
+  EXPECT_EQ(comboNames(), (std::vector<QString>{"Work"}));
+  EXPECT_EQ(device->getProfileId(), "id_work");
+  EXPECT_FALSE(sink.paths.empty());
+  click("device_add_btn");  // refused: its document would not be listed
+  EXPECT_EQ(comboNames(), (std::vector<QString>{"Work"}));
+  EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList({"*.Json"}).size(), 1);
 }
 
 TEST_F(ProfilePanelTest, ImportAndExportGoThroughTheFileDialogs) {

@@ -5,9 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "profiles/file_care.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_paths.h"
 
@@ -52,12 +59,79 @@ class ProfileStoreTest : public ::testing::Test {
     ASSERT_EQ(profiles::writeProfileList(store.listPath(), list), 0);
   }
   std::vector<std::string> names() const { return profileNames(store.read()); }
+  std::vector<std::string> documentIds() const {
+    std::vector<std::string> ids;
+    for (const auto& e : fs::directory_iterator(root / "user")) {
+      if (e.path().extension() == ".Json") ids.push_back(e.path().stem().string());
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+  }
+  // Runs every crash point of command: a child process runs it and dies at
+  // its n-th file write, before or after the write's rename, as a kill -9
+  // would. After each, the next start must show the profiles from before
+  // the command or from after it, each with its document under the list's
+  // name, no document that the list does not name, and no temporary that
+  // the clean-up cannot remove.
+  void checkEveryCrash(const std::function<void()>& prepare, const std::function<void()>& command,
+                       std::vector<std::string> before, std::vector<std::string> after);
   Json::Value document(const std::string& id) const { return profiles::readJsonDocument(store.documentPath(id)); }
 
   fs::path root;
   std::string factory;
   ProfileStore store;
 };
+
+// True when command, run in a child, died at its n-th write.
+bool crashesAt(const std::function<void()>& command, int n, bool afterRename) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    profiles::testing::crashAtWrite(n, afterRename);
+    command();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == profiles::testing::kCrashExitCode;
+}
+
+void ProfileStoreTest::checkEveryCrash(const std::function<void()>& prepare, const std::function<void()>& command,
+                                       std::vector<std::string> before, std::vector<std::string> after) {
+  std::sort(before.begin(), before.end());
+  std::sort(after.begin(), after.end());
+  int crashes = 0;
+  for (int n = 1;; ++n) {
+    bool reached = false;
+    for (bool afterRename : {false, true}) {
+      fs::remove_all(root / "user");
+      fs::create_directories(root / "user");
+      store = ProfileStore((root / "user").string(), factory);
+      prepare();
+      if (!crashesAt(command, n, afterRename)) continue;
+      reached = true;
+      ++crashes;
+      SCOPED_TRACE("crash at write " + std::to_string(n) + (afterRename ? " after" : " before") + " its rename");
+      store = ProfileStore((root / "user").string(), factory);
+      const profiles::ProfileList list = store.init().list;  // the next start
+      std::vector<std::string> shown = profileNames(list);
+      std::sort(shown.begin(), shown.end());
+      EXPECT_TRUE(shown == before || shown == after) << ::testing::PrintToString(shown);
+      std::vector<std::string> listed;
+      for (const auto& e : list.entries) {
+        listed.push_back(e.id);
+        EXPECT_EQ(document(e.id)["profilename"].asString(), e.name);
+      }
+      std::sort(listed.begin(), listed.end());
+      EXPECT_EQ(documentIds(), listed);
+      profiles::removeStaleTemporaries((root / "user").string(), 0);
+      for (const auto& e : fs::directory_iterator(root / "user")) {
+        EXPECT_FALSE(profiles::isTemporaryFileName(e.path().filename().string())) << e.path();
+      }
+    }
+    if (!reached) break;
+  }
+  EXPECT_GT(crashes, 0);
+}
 
 }  // namespace
 
@@ -92,7 +166,7 @@ TEST(ProfileRules, FeatureTabsPerDeviceType) {
 }
 
 TEST_F(ProfileStoreTest, InitCreatesProfileOneFromTheFactoryAndKeepsAnExistingList) {
-  profiles::ProfileList list = store.init();
+  profiles::ProfileList list = store.init().list;
   ASSERT_EQ(list.entries.size(), 1u);
   EXPECT_EQ(list.entries[0].name, "Profile 1");
   const Json::Value doc = document(list.entries[0].id);
@@ -100,17 +174,80 @@ TEST_F(ProfileStoreTest, InitCreatesProfileOneFromTheFactoryAndKeepsAnExistingLi
   EXPECT_EQ(doc["profileUUID"].asString(), list.entries[0].id);
   EXPECT_EQ(doc["Device"][0]["LightInfo"]["SelectItem"].asInt(), 4);
 
+  fs::remove(store.documentPath(list.entries[0].id));
   makeList({"A", "B"}, 1);
-  list = store.init();
+  list = store.init().list;
   EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(list.select, 1);
 }
 
-TEST_F(ProfileStoreTest, InitReplacesADamagedList) {
-  std::ofstream(store.listPath()) << "{ \"profilelist\": [ broken";
-  const profiles::ProfileList list = store.init();
-  EXPECT_EQ(names(), (std::vector<std::string>{"Profile 1"}));
-  EXPECT_TRUE(fs::exists(store.documentPath(list.entries[0].id)));
+TEST_F(ProfileStoreTest, InitRebuildsADamagedListFromTheDocumentsAndKeepsACopy) {
+  makeList({"Work", "Games"}, 1);
+  const std::string damaged = "{ \"profilelist\": [ broken";
+  std::ofstream(store.listPath()) << damaged;
+  const profiles::OpenedProfileList opened = store.init();
+  EXPECT_TRUE(opened.rebuilt);
+  EXPECT_EQ(names(), (std::vector<std::string>{"Work", "Games"}));
+  EXPECT_EQ(documentIds(), (std::vector<std::string>{"id_0", "id_1"}));
+  std::string kept;
+  std::getline(std::ifstream(opened.damagedCopy), kept, '\0');
+  EXPECT_EQ(kept, damaged);
+}
+
+TEST_F(ProfileStoreTest, InitRemovesStaleTemporariesOfInterruptedSaves) {
+  makeList({"A"});
+  const std::string stale = store.listPath() + ".tmp-Ab12Cd";
+  std::ofstream(stale) << "{";
+  fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  store.init();
+  EXPECT_FALSE(fs::exists(stale));
+}
+
+TEST_F(ProfileStoreTest, WhileTheListCannotBeKeptCommandsCreateNothing) {
+  fs::create_directories(store.listPath());  // a folder in the list's place
+  const profiles::OpenedProfileList opened = store.init();
+  EXPECT_FALSE(opened.kept);
+  ASSERT_EQ(names(), (std::vector<std::string>{"Profile 1"}));  // from memory
+  bool stored = true;
+  EXPECT_EQ(store.select(0, &stored), opened.list.entries[0].id);
+  EXPECT_FALSE(stored);
+  for (const ProfileStore::Change& c : {store.add(0), store.copy(0)}) {
+    EXPECT_FALSE(c.done);
+    EXPECT_TRUE(c.writeFailed);
+  }
+  EXPECT_EQ(store.rename(0, "New"), ProfileStore::Result::WriteFailed);
+  EXPECT_TRUE(documentIds().empty());
+}
+
+TEST_F(ProfileStoreTest, EveryCrashDuringACommandLeavesTheListConsistent) {
+  const std::vector<std::string> abc = {"A", "B", "C"};
+  auto prepare = [&] { makeList(abc, 1); };
+  const std::string importPath = (root / "in.json").string();
+  profiles::wirtejsonFile(importPath, profiles::makeProfileDocument(factoryDocument(), "X", "x"));
+  {
+    SCOPED_TRACE("add");
+    checkEveryCrash(prepare, [&] { store.add(1); }, abc, {"A", "B", "C", "Profile 1"});
+  }
+  {
+    SCOPED_TRACE("copy");
+    checkEveryCrash(prepare, [&] { store.copy(1); }, abc, {"A", "B", "C", "B Copy"});
+  }
+  {
+    SCOPED_TRACE("import");
+    checkEveryCrash(prepare, [&] { store.importFrom(importPath, 1); }, abc, {"A", "B", "C", "X"});
+  }
+  {
+    SCOPED_TRACE("delete");
+    checkEveryCrash(prepare, [&] { store.remove(1); }, abc, {"A", "C"});
+  }
+  {
+    SCOPED_TRACE("rename");
+    checkEveryCrash(prepare, [&] { store.rename(1, "Renamed"); }, abc, {"A", "Renamed", "C"});
+  }
+  {
+    SCOPED_TRACE("first start");
+    checkEveryCrash([] {}, [&] { store.init(); }, {"Profile 1"}, {"Profile 1"});
+  }
 }
 
 TEST_F(ProfileStoreTest, AddFillsTheFirstGapKeepsTheSelectionAndStopsAtFifty) {
@@ -128,11 +265,11 @@ TEST_F(ProfileStoreTest, AddFillsTheFirstGapKeepsTheSelectionAndStopsAtFifty) {
   makeList(many);
   EXPECT_FALSE(store.add(0).done);
   EXPECT_EQ(names().size(), 50u);
-  // Copy and import are not limited.
-  EXPECT_TRUE(store.copy(0).done);
+  // Copy and import stop there too: a list is never read past the limit.
+  EXPECT_FALSE(store.copy(0).done);
   profiles::wirtejsonFile((root / "in.json").string(), profiles::makeProfileDocument(factoryDocument(), "X", "x"));
-  EXPECT_TRUE(store.importFrom((root / "in.json").string(), 0).done);
-  EXPECT_EQ(names().size(), 52u);
+  EXPECT_FALSE(store.importFrom((root / "in.json").string(), 0).done);
+  EXPECT_EQ(names().size(), 50u);
 }
 
 TEST_F(ProfileStoreTest, AddWithoutFactoryMakesADocumentWithNameAndIdOnly) {
@@ -231,7 +368,7 @@ TEST_F(ProfileStoreTest, ResetKeepsCustomEqualisersOnlyWhenAsked) {
   doc["Device"][0]["CustomEQHzValueInfo"][0]["Value"] = 5;
   profiles::wirtejsonFile(store.documentPath("id_0"), doc);
 
-  ASSERT_TRUE(store.reset(0, true));
+  ASSERT_EQ(store.reset(0, true), ProfileStore::Result::Done);
   Json::Value after = document("id_0");
   EXPECT_EQ(after["profilename"].asString(), "Mine");
   EXPECT_EQ(after["profileUUID"].asString(), "id_0");
@@ -239,18 +376,27 @@ TEST_F(ProfileStoreTest, ResetKeepsCustomEqualisersOnlyWhenAsked) {
   EXPECT_EQ(after["Device"][0]["CustomEQNameInfo"][0]["Name"].asString(), "Bass");
   EXPECT_EQ(after["Device"][0]["CustomEQHzValueInfo"][0]["Value"].asInt(), 5);
 
-  ASSERT_TRUE(store.reset(0, false));
+  ASSERT_EQ(store.reset(0, false), ProfileStore::Result::Done);
   after = document("id_0");
   EXPECT_EQ(after["Device"][0]["CustomEQNameInfo"].size(), 0u);
+
+  // A document that cannot be read is kept aside before the reset.
+  std::ofstream(store.documentPath("id_0")) << "{ damaged";
+  ASSERT_EQ(store.reset(0, true), ProfileStore::Result::Done);
+  std::string kept;
+  std::getline(std::ifstream(store.documentPath("id_0") + ".damaged"), kept, '\0');
+  EXPECT_EQ(kept, "{ damaged");
+  EXPECT_EQ(document("id_0")["profilename"].asString(), "Mine");
 }
 
 TEST_F(ProfileStoreTest, RenameChangesListAndDocumentAndRefusesClashes) {
   makeList({"A", "B"});
-  EXPECT_TRUE(store.rename(0, "a"));  // its own name in another case
-  EXPECT_FALSE(store.rename(0, "b"));
-  EXPECT_FALSE(store.rename(0, "  "));
-  EXPECT_FALSE(store.rename(-1, "C"));
-  EXPECT_TRUE(store.rename(1, "Games"));
+  using R = ProfileStore::Result;
+  EXPECT_EQ(store.rename(0, "a"), R::Done);  // its own name in another case
+  EXPECT_EQ(store.rename(0, "b"), R::Clash);
+  EXPECT_EQ(store.rename(0, "  "), R::Refused);
+  EXPECT_EQ(store.rename(-1, "C"), R::Refused);
+  EXPECT_EQ(store.rename(1, "Games"), R::Done);
   EXPECT_EQ(names(), (std::vector<std::string>{"a", "Games"}));
   EXPECT_EQ(document("id_1")["profilename"].asString(), "Games");
 }
@@ -259,10 +405,11 @@ TEST_F(ProfileStoreTest, AFailedListWriteChangesNothing) {
   makeList({"A"});
   profiles::testing::setWriteFault(profiles::testing::WriteFault::Rename);
   const ProfileStore::Change c = store.add(0);
+  EXPECT_EQ(store.rename(0, "B"), ProfileStore::Result::WriteFailed);
   profiles::testing::setWriteFault(profiles::testing::WriteFault::None);
   EXPECT_FALSE(c.done);
+  EXPECT_TRUE(c.writeFailed);
   EXPECT_EQ(names(), (std::vector<std::string>{"A"}));
-  size_t documents = 0;
-  for (const auto& e : fs::directory_iterator(root / "user")) documents += e.path().extension() == ".Json";
-  EXPECT_EQ(documents, 1u);
+  EXPECT_EQ(documentIds(), (std::vector<std::string>{"id_0"}));
+  EXPECT_EQ(document("id_0")["profilename"].asString(), "A");
 }

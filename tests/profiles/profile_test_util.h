@@ -2,8 +2,12 @@
 // Helpers shared by the profile tests: a scratch folder and small file I/O.
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <json/json.h>
@@ -46,6 +50,22 @@ inline Json::Value parse(const std::string& text) {
   std::istringstream in(text);
   EXPECT_TRUE(Json::parseFromStream(b, in, &v, &err)) << err;
   return v;
+}
+
+// Runs fn as an unprivileged user (nobody), so that file permissions apply
+// even when the tests run as root; in-process otherwise. False when fn
+// returned false.
+inline bool runAsUser(const std::function<bool()>& fn) {
+  constexpr uid_t kNobody = 65534;
+  if (::geteuid() != 0) return fn();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+    ::_exit(fn() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 inline std::string resource(const std::string& name) { return std::string(KAVRO_RESOURCES_DIR) + "/DefaultData/" + name; }

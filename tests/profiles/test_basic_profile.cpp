@@ -1,5 +1,7 @@
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "profiles/basic_profile_data.h"
 #include "profiles/json_file.h"
 #include "profile_test_util.h"
@@ -65,6 +67,12 @@ TEST_F(BasicProfileTest, WrongShapedDocumentsAreRepaired) {
     EXPECT_EQ(node, factoryNode) << text;
     EXPECT_EQ(readJsonDocument(profile("p4"))["Device"][0], factoryNode) << text;
   }
+  // What the repairs replaced is kept, one copy each.
+  int copies = 0;
+  for (const auto& e : std::filesystem::directory_iterator(userDir())) {
+    copies += e.path().filename().string().rfind("p4.Json.damaged", 0) == 0;
+  }
+  EXPECT_EQ(copies, 5);
 }
 
 TEST_F(BasicProfileTest, MissingFactoryLeavesNullNodeAndZeroValues) {
@@ -115,6 +123,47 @@ TEST_F(BasicProfileTest, InterruptedSaveLeavesPreviousProfile) {
   testing::setWriteFault(testing::WriteFault::None);
   EXPECT_EQ(data.save(), 0);
   EXPECT_NE(test::readText(profile("p7")), before);
+}
+
+TEST_F(BasicProfileTest, AnUnreadableProfileIsMovedAsideNeverOverwritten) {
+  ::chmod(dir.path().c_str(), 0777);
+  ::chmod(dir.file("user").c_str(), 0777);
+  ::chmod(userDir().c_str(), 0777);
+  const std::string mine = R"({"profilename":"Mine","Device":[{"LightInfo":{"SelectItem":7}}]})";
+  test::writeText(profile("p8"), mine);
+  ::chmod(profile("p8").c_str(), 0);
+  ASSERT_TRUE(test::runAsUser([&] {
+    data.selectProfileId("p8");
+    return data.loadProfile(data.getProfilePath()) == factoryNode;
+  }));
+  // The user's file is kept whole under the damaged name; the profile
+  // starts again from the factory node.
+  EXPECT_EQ(test::readText(profile("p8") + ".damaged"), mine);
+  EXPECT_EQ(readJsonDocument(profile("p8"))["Device"][0], factoryNode);
+}
+
+TEST_F(BasicProfileTest, ASaveOverAnUnreadableProfileThatCannotBeMovedFails) {
+  const std::string mine = R"({"profilename":"Mine"})";
+  test::writeText(profile("p9"), mine);
+  ::chmod(profile("p9").c_str(), 0);
+  ::chmod(dir.path().c_str(), 0755);
+  ::chmod(dir.file("user").c_str(), 0755);
+  ::chmod(userDir().c_str(), 0755);  // nothing in it can be renamed
+  ASSERT_TRUE(test::runAsUser([&] {
+    data.selectProfileId("p9");
+    data.setDeviceNode(factoryNode);
+    return data.save() == 1 && data.deviceNode() == factoryNode;
+  }));
+  EXPECT_EQ(test::readText(profile("p9")), mine);
+  EXPECT_FALSE(std::filesystem::exists(profile("p9") + ".damaged"));
+}
+
+TEST_F(BasicProfileTest, AFifoInPlaceOfAProfileIsMovedAsideUnopened) {
+  ASSERT_EQ(::mkfifo(profile("p10").c_str(), 0600), 0);
+  data.selectProfileId("p10");
+  EXPECT_EQ(data.loadProfile(data.getProfilePath()), factoryNode);
+  EXPECT_TRUE(std::filesystem::is_fifo(profile("p10") + ".damaged"));
+  EXPECT_EQ(readJsonDocument(profile("p10"))["Device"][0], factoryNode);
 }
 
 TEST_F(BasicProfileTest, LightSettingFallsBackWithoutLightInfo) {

@@ -1,8 +1,14 @@
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "platform/debug.h"
+#include "profiles/file_care.h"
 #include "profiles/json_file.h"
 #include "profile_test_util.h"
 
@@ -101,6 +107,73 @@ TEST_F(JsonFileTest, FailedWriteLeavesOldFileAndNoTemporaryFiles) {
   EXPECT_EQ(count, 1u);
   EXPECT_EQ(wirtejsonFile(path, fresh), 0);
   EXPECT_EQ(readJsonDocument(path)["v"].asInt(), 2);
+}
+
+TEST_F(JsonFileTest, ReadsTellMissingFromUnusableFiles) {
+  EXPECT_EQ(readFileChecked(dir.file("none")).state, FileState::Missing);
+  test::writeText(dir.file("empty"), "");
+  EXPECT_EQ(readFileChecked(dir.file("empty")).state, FileState::Empty);
+  test::writeText(dir.file("big"), "{}   ");
+  EXPECT_EQ(readFileChecked(dir.file("big"), 4).state, FileState::TooLarge);
+  EXPECT_EQ(readFileChecked(dir.file("big"), 5).bytes, "{}   ");
+  EXPECT_EQ(readFileChecked(dir.path()).state, FileState::NotRegular);
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(readFileChecked(dir.file("fifo")).state, FileState::NotRegular);
+  ASSERT_EQ(::symlink("loop", dir.file("loop").c_str()), 0);
+  const FileRead loop = readFileChecked(dir.file("loop"));
+  EXPECT_EQ(loop.state, FileState::Unreadable);
+  EXPECT_EQ(loop.error, ELOOP);
+  EXPECT_EQ(readJsonDocumentChecked(dir.file("loop")).state, DocumentState::Unusable);
+  EXPECT_EQ(readJsonDocumentChecked(dir.file("none")).state, DocumentState::Missing);
+
+  ::chmod(dir.path().c_str(), 0755);
+  test::writeText(dir.file("secret"), "{}");
+  ::chmod(dir.file("secret").c_str(), 0);
+  EXPECT_TRUE(test::runAsUser([&] {
+    const FileRead r = readFileChecked(dir.file("secret"));
+    return r.state == FileState::Unreadable && r.error == EACCES;
+  }));
+}
+
+TEST(Temporaries, OnlyOurOwnNamingCounts) {
+  EXPECT_TRUE(isTemporaryFileName("ProfileList.ini.tmp-aZ09xy"));
+  EXPECT_TRUE(isTemporaryFileName("2024_01_01_10_00_00_000.Json.tmp-ABCDEF"));
+  EXPECT_FALSE(isTemporaryFileName(".tmp-abcdef"));                // no file name before it
+  EXPECT_FALSE(isTemporaryFileName("a.Json.tmp-abcde"));           // five letters
+  EXPECT_FALSE(isTemporaryFileName("a.Json.tmp-abcdefg"));         // seven
+  EXPECT_FALSE(isTemporaryFileName("a.Json.tmp-abc.ef"));
+  EXPECT_FALSE(isTemporaryFileName("a.Json.damaged"));
+  EXPECT_FALSE(isTemporaryFileName("notes.tmp"));
+}
+
+TEST(Temporaries, StaleOnesAreRemovedButNotFreshLockedOrForeignFiles) {
+  TempDir dir;
+  auto make = [&](const std::string& name, bool old) {
+    test::writeText(dir.file(name), "x");
+    if (!old) return;
+    const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+    ::utimensat(AT_FDCWD, dir.file(name).c_str(), times, 0);
+  };
+  make("ProfileList.ini.tmp-AAAAAA", true);   // left by a killed save: goes
+  make("a.Json.tmp-BBBBBB", true);            // goes
+  make("b.Json.tmp-CCCCCC", false);           // too young: may be a save running now
+  make("c.Json.tmp-DDDDDD", true);            // locked by a save in progress
+  make("notes.tmp", true);                    // not our naming
+  make("ProfileList.ini", true);
+  std::filesystem::create_directory(dir.file("d.Json.tmp-EEEEEE"));
+  ASSERT_EQ(::symlink(dir.file("ProfileList.ini").c_str(), dir.file("e.Json.tmp-FFFFFF").c_str()), 0);
+  const int held = ::open(dir.file("c.Json.tmp-DDDDDD").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+  EXPECT_EQ(removeStaleTemporaries(dir.path()), 2);
+  ::close(held);
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.push_back(e.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"ProfileList.ini", "b.Json.tmp-CCCCCC", "c.Json.tmp-DDDDDD",
+                                            "d.Json.tmp-EEEEEE", "e.Json.tmp-FFFFFF", "notes.tmp"}));
+  // Once the save is gone its temporary goes too.
+  EXPECT_EQ(removeStaleTemporaries(dir.path()), 1);
 }
 
 TEST_F(JsonFileTest, WriteIntoMissingFolderFails) {

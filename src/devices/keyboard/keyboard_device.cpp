@@ -10,6 +10,7 @@
 #include "macros/macro_files.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_list.h"
+#include "profiles/profile_list_repair.h"
 #include "profiles/profile_paths.h"
 #include "skin/container.h"
 #include "skin/dialog_builder.h"
@@ -86,14 +87,9 @@ skin::CControlUI* CHalvionKeyboardDevice::sharedPanel(const char* name) const {
 
 std::string CHalvionKeyboardDevice::selectedProfileId() {
   if (!profileId.empty()) return profileId;
-  const std::string listPath = profiles::joinPath(profile_.profileFolder(), profiles::kProfileListFileName);
-  profiles::ProfileList list = profiles::readProfileList(listPath);
-  if (list.entries.empty()) {
-    // No list yet (the profile panel makes one when it is built): start one
-    // so the device's settings have a document to live in.
-    list = profiles::defaultProfileList(profiles::newProfileId(profile_.profileFolder()));
-    profiles::writeProfileList(listPath, list);
-  }
+  // No profile panel has opened the list yet: open it the same way, so the
+  // device's settings have a document to live in.
+  const profiles::ProfileList list = profiles::openProfileList(profile_.profileFolder(), defaultDataPath()).list;
   const size_t index = static_cast<size_t>(list.select) < list.entries.size() ? list.select : 0;
   return list.entries[index].id;
 }
@@ -138,7 +134,7 @@ int CHalvionKeyboardDevice::selectProfile(const std::string& id) {
 
 std::string CHalvionKeyboardDevice::profileText() { return profiles::styledJsonText(profile_.deviceNode()); }
 
-void CHalvionKeyboardDevice::saveProfileData() { profile_.save(); }
+void CHalvionKeyboardDevice::saveProfileData() { saveChecked(profile_); }
 
 void CHalvionKeyboardDevice::setKindIndex(int index) {
   CHalvionUSBDevice::setKindIndex(index);
@@ -242,7 +238,7 @@ void CHalvionKeyboardDevice::refreshCustomPreview() { publishFrame(); }
 void CHalvionKeyboardDevice::storeCustomColors(int group) {
   if (group < 0 || customEdit_.size() != keyboard::kPositionCount) return;
   profile_.setCustomColors(customEdit_, group);
-  profile_.save();
+  saveChecked(profile_);
   if (group == light_.customGroup && light_.effect == kCustomColorEffect) writeCustomColors();
 }
 
@@ -251,7 +247,7 @@ void CHalvionKeyboardDevice::setCustomGroupIndex(int group) {
   light_.customGroup = static_cast<uint8_t>(group);
   profile_.setCustomGroupIndex(group);
   profile_.setLightSetting(light_);
-  profile_.save();
+  saveChecked(profile_);
 }
 
 void CHalvionKeyboardDevice::showCustomGroup(int group) {

@@ -111,7 +111,7 @@ void CHalvionKeyboardDevice::readSettings() {
   publishFrame();
   profile_.setLightSetting(light_);
   profile_.setSystemSettings(system_.word0, system_.word1, system_.word2);
-  profile_.save();
+  saveChecked(profile_);
 }
 
 int CHalvionKeyboardDevice::writeSettings(uint8_t slot, uint8_t firstByte) {
@@ -147,7 +147,7 @@ int CHalvionKeyboardDevice::writeKeyAssignments() {
 int CHalvionKeyboardDevice::resetKeyAssignments() {
   for (profiles::KeyAssignment& a : assignments_) a.code = a.defaultCode;
   profile_.setKeyAssignments(assignments_);
-  profile_.save();
+  saveChecked(profile_);
   refreshKeyCaptions();
   return writeKeyAssignments();
 }
@@ -156,7 +156,7 @@ bool CHalvionKeyboardDevice::resetDanglingMacroKeys() {
   collectNameLists();
   if (!keyboard::resetDanglingMacroKeys(assignments_, macroNames_.size())) return false;
   profile_.setKeyAssignments(assignments_);
-  profile_.save();
+  saveChecked(profile_);
   refreshKeyCaptions();
   return true;
 }
@@ -218,7 +218,7 @@ int CHalvionKeyboardDevice::paintCustomKey(size_t position, uint32_t colorRef) {
   colors[position].green = color.green;
   colors[position].blue = color.blue;
   profile_.setCustomColors(colors, light_.customGroup);
-  profile_.save();
+  saveChecked(profile_);
   return writeCustomColors();
 }
 
