@@ -18,8 +18,6 @@ namespace fs = std::filesystem;
 
 constexpr char kEventNodePrefix[] = "event";
 constexpr std::size_t kReadBatch = 64;
-constexpr std::uint32_t kMsPerSecond = 1000;
-constexpr std::uint32_t kUsPerMs = 1000;
 
 bool isEventNode(const fs::path& p) {
   return p.filename().string().rfind(kEventNodePrefix, 0) == 0;
@@ -34,11 +32,6 @@ bool describe(EvdevDevice& d) {
   d.pointer = libevdev_has_event_code(dev, EV_KEY, BTN_LEFT);
   libevdev_free(dev);
   return d.keyboard || d.pointer;
-}
-
-std::uint32_t eventTimeMs(const input_event& ev) {
-  return static_cast<std::uint32_t>(ev.input_event_sec) * kMsPerSecond +
-         static_cast<std::uint32_t>(ev.input_event_usec) / kUsPerMs;
 }
 
 }  // namespace
@@ -128,10 +121,13 @@ bool EvdevReader::drain(std::size_t i) {
     const ssize_t n = ::read(fds_[i], buf.data(), sizeof(buf));
     if (n < 0) return errno == EAGAIN || errno == EINTR;
     if (n == 0) return false;  // the device went away
+    // Stamped on the clock the recorder measures with; the thread reads as
+    // soon as the device has events, so this is when they happened.
+    const auto now = static_cast<std::uint32_t>(tickMs());
     const std::size_t count = static_cast<std::size_t>(n) / sizeof(input_event);
     for (std::size_t k = 0; k < count; ++k) {
       const input_event& ev = buf[k];
-      const CapturedInput in = streams_[i].feed({ev.type, ev.code, ev.value, eventTimeMs(ev)});
+      const CapturedInput in = streams_[i].feed({ev.type, ev.code, ev.value, now});
       if (!std::holds_alternative<std::monostate>(in)) sink_(in);
     }
     if (static_cast<std::size_t>(n) < sizeof(buf)) return true;

@@ -26,7 +26,7 @@ struct KeyboardRecord {
   std::uint32_t vkCode = 0;    // virtual-key code, 0 when the tables do not know the key
   std::uint32_t scanCode = 0;  // set-1 scan code, 0 when unknown
   std::uint32_t flags = 0;     // kKeyFlagExtended
-  std::uint32_t time = 0;      // milliseconds, informational
+  std::uint32_t time = 0;      // when it happened: tickMs() modulo 2^32
   std::uintptr_t extraInfo = 0;
   int linuxKey = 0;  // the hardware key code (KEY_* of evdev) it came from
 };
@@ -54,7 +54,7 @@ struct MouseRecord {
   std::int32_t x = 0;  // cursor position in screen coordinates
   std::int32_t y = 0;
   std::uint16_t extendedButton = 0;  // 1 back, 2 forward, for the X button messages
-  std::uint32_t time = 0;
+  std::uint32_t time = 0;            // when it happened: tickMs() modulo 2^32
 };
 
 struct MouseInput {

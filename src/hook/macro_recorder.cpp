@@ -91,9 +91,12 @@ RecordOutcome MacroRecorder::recordMouse(MacroStepList& list, Placement placemen
 int MacroRecorder::measuredDelay(std::uint64_t nowMs) {
   switch (mode_) {
     case RecordDelayMode::Recorded: {
-      const std::uint64_t gap = nowMs > previousTick_ ? nowMs - previousTick_ : 0;
+      // Event times are 32-bit ticks; the difference survives their wrap,
+      // and an event stamped before the previous one waits 0.
+      const auto gap = static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs) -
+                                                 static_cast<std::uint32_t>(previousTick_));
       previousTick_ = nowMs;
-      return static_cast<int>(std::min<std::uint64_t>(gap, macros::kMaxDelay));
+      return std::clamp<std::int32_t>(gap, 0, macros::kMaxDelay);
     }
     case RecordDelayMode::Constant:
       return constantDelay_;

@@ -42,7 +42,8 @@ class MacroRecorder {
   // are not recorded, so that stopping is not part of the macro.
   void setStopButtonRect(const ScreenRect& rect) { stopRect_ = rect; }
 
-  // Key and mouse events while recording. Insert before, after and replace
+  // Key and mouse events while recording. nowMs is the event's time
+  // (record.time, a tick count like the one given to start). Insert before, after and replace
   // need a selected step; insert before keeps that step selected, insert
   // after selects the new step, so the keys of one recording keep their
   // order; replace keeps the selected step's direction and delay.

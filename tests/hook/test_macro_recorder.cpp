@@ -56,6 +56,17 @@ TEST_F(RecorderTest, RecordedTimeMeasuresGapsAndDropsHeldKeyRepeats) {
   EXPECT_EQ(list.at(0).delayForm, DelayForm::Text);
 }
 
+TEST_F(RecorderTest, EventTicksMayWrapOrPrecedeTheStart) {
+  rec.start(RecordDelayMode::Recorded, 0x1'FFFF'FF00ull);  // a 64-bit tick; events carry 32 bits
+  press(KEY_C, 0xFFFF'FF80u);
+  press(KEY_A, 0x80);      // 256 ms later, after the 32-bit wrap
+  release(KEY_A, 0x40);    // stamped before the press: no wait
+  press(KEY_B, 0x40 + 90);
+  EXPECT_EQ(delay(0), 256);
+  EXPECT_EQ(delay(1), 0);
+  EXPECT_EQ(delay(2), 90);
+}
+
 TEST_F(RecorderTest, FirstStepOfAnEmptyListHoldsTheIntegerZero) {
   start(RecordDelayMode::Constant, "80");
   press(KEY_B, 5000);
