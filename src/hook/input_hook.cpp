@@ -10,6 +10,11 @@
 
 namespace kavro::hook {
 
+CaptureSource captureSourceFromSetting(const QString& value) {
+  return value == QLatin1String(kCaptureSourceKernelDevices) ? CaptureSource::KernelDevices
+                                                             : CaptureSource::WindowGrab;
+}
+
 InputHook::InputHook(QObject* parent) : QObject(parent) { registerHookMessages(); }
 
 InputHook::~InputHook() {

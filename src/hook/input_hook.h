@@ -28,6 +28,12 @@ class GrabCapture;
 
 enum class CaptureSource { WindowGrab, KernelDevices };
 
+// The settings entry that chooses the source, and its value for the kernel
+// devices; any other value means the window-system grab.
+inline constexpr char kCaptureSourceSetting[] = "InputCapture";
+inline constexpr char kCaptureSourceKernelDevices[] = "evdev";
+CaptureSource captureSourceFromSetting(const QString& value);
+
 class InputHook : public QObject {
   Q_OBJECT
  public:

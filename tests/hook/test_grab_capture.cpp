@@ -141,7 +141,7 @@ class GrabCaptureTest : public ::testing::Test {
 
 TEST_F(GrabCaptureTest, TypedKeysBecomeStepsWithTheirWaits) {
   record(hook::RecordDelayMode::Recorded);
-  xdo("keydown shift sleep 0.3 key b sleep 0.3 keyup shift keydown 105 keyup 105 keydown KP_Enter keyup KP_Enter");
+  xdo("keydown shift sleep 0.5 key b sleep 0.5 keyup shift keydown 105 keyup 105 keydown KP_Enter keyup KP_Enter");
   ASSERT_TRUE(waitSteps(8));
   settle();
   std::string all;
@@ -158,10 +158,10 @@ TEST_F(GrabCaptureTest, TypedKeysBecomeStepsWithTheirWaits) {
   EXPECT_EQ(step(0).type, macros::kTypeModifierKey);
   EXPECT_EQ(step(1).type, macros::kTypeKey);
   // The waits follow the pauses typed; the first step's wait is the one after it.
-  EXPECT_GE(step(0).delay, 250);
+  EXPECT_GE(step(0).delay, 300);
   EXPECT_LT(step(0).delay, 5000);
-  EXPECT_GE(step(2).delay, 250);
-  EXPECT_LT(step(1).delay, 250);
+  EXPECT_GE(step(2).delay, 300);
+  EXPECT_LT(step(1).delay, 300);
   EXPECT_EQ(step(7).delay, 0);
 }
 
