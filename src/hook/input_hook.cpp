@@ -15,7 +15,9 @@ CaptureSource captureSourceFromSetting(const QString& value) {
                                                              : CaptureSource::WindowGrab;
 }
 
-InputHook::InputHook(QObject* parent) : QObject(parent) { registerHookMessages(); }
+InputHook::InputHook(QObject* parent) : QObject(parent), openDevices_([] { return openCaptureDevices(); }) {
+  registerHookMessages();
+}
 
 InputHook::~InputHook() {
   evdev_.stop();
@@ -82,7 +84,7 @@ bool InputHook::kernelDevicesAvailable() { return evdevCaptureAvailable(); }
 
 void InputHook::startKernelDevices(bool keys, bool buttons) {
   std::vector<int> fds;
-  for (const EvdevDevice& d : openCaptureDevices()) {
+  for (const EvdevDevice& d : openDevices_()) {
     if ((keys && d.keyboard) || (buttons && d.pointer)) {
       fds.push_back(d.fd);
     } else {

@@ -12,7 +12,9 @@
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "hook/evdev_reader.h"
 #include "hook/hook_modes.h"
@@ -61,6 +63,10 @@ class InputHook : public QObject {
   bool captureNeedsFocus() const;
   // Whether the kernel devices can be read by this user.
   static bool kernelDevicesAvailable();
+  // Where the kernel devices come from (openCaptureDevices by default);
+  // tests hand in descriptors of their own.
+  using DeviceOpener = std::function<std::vector<EvdevDevice>()>;
+  void setDeviceOpener(DeviceOpener opener) { openDevices_ = std::move(opener); }
 
   // Sends one event to the target window as the mode's message. The
   // capture sources call these; so can tests.
@@ -79,6 +85,7 @@ class InputHook : public QObject {
   QPointer<skin::CWindowWnd> window_;
   QPointer<GrabCapture> grab_;
   EvdevReader evdev_;
+  DeviceOpener openDevices_;
   CaptureSource preferred_ = CaptureSource::WindowGrab;
   CaptureSource source_ = CaptureSource::WindowGrab;
   std::uint32_t mode_ = 0;

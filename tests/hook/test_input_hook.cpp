@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <linux/input-event-codes.h>
+#include <fcntl.h>
+#include <linux/input.h>
+#include <unistd.h>
 
 #include "hook/grab_capture.h"
 #include "hook/hook_messages.h"
@@ -176,6 +178,43 @@ TEST_F(InputHookTest, StoppingFromTheHandlerIsSafe) {
   test::flushDeletes();
   EXPECT_EQ(grab(), nullptr);
   EXPECT_EQ(wnd_->got.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+void writeEvent(int fd, std::uint16_t type, std::uint16_t code, std::int32_t value) {
+  input_event ev{};
+  ev.type = type;
+  ev.code = code;
+  ev.value = value;
+  ASSERT_EQ(::write(fd, &ev, sizeof ev), static_cast<ssize_t>(sizeof ev));
+}
+
+TEST_F(InputHookTest, KernelDeviceEventsArriveOnTheWindowThread) {
+  int kb[2];
+  ASSERT_EQ(::pipe2(kb, O_NONBLOCK | O_CLOEXEC), 0);
+  hook_.setDeviceOpener([&] { return std::vector<EvdevDevice>{{"pipe", kb[0], true, true}}; });
+  hook_.setPreferredSource(CaptureSource::KernelDevices);
+  ASSERT_EQ(hook_.start(0, kModeMacro, wnd_.get(), true, true), 1);
+  EXPECT_EQ(hook_.activeSource(), CaptureSource::KernelDevices);
+  EXPECT_FALSE(hook_.captureNeedsFocus());
+  sendKey(QEvent::KeyPress, KEY_Y, 1);  // the grab still holds the keys, but does not report them
+  writeEvent(kb[1], EV_KEY, KEY_U, 1);
+  writeEvent(kb[1], EV_SYN, SYN_REPORT, 0);
+  writeEvent(kb[1], EV_KEY, BTN_EXTRA, 1);
+  writeEvent(kb[1], EV_SYN, SYN_REPORT, 0);
+  ASSERT_TRUE(test::waitFor([&] { return wnd_->got.size() == 2; }, 3000));
+  EXPECT_EQ(wnd_->got[0].key.scanCode, 0x16u);
+  EXPECT_EQ(wnd_->got[1].message, HookMessage::KeyMsMacro);
+  EXPECT_EQ(wnd_->got[1].mouse.extendedButton, 2);
+  // Events still queued when the capture ends are not reported.
+  writeEvent(kb[1], EV_KEY, KEY_U, 0);
+  hook_.stop();
+  QTest::qWait(50);
+  EXPECT_EQ(wnd_->got.size(), 2u);
+  ::close(kb[1]);
 }
 
 }  // namespace
