@@ -36,6 +36,13 @@ UpdateRow initialRow(const UpdateItem& item) {
 
 bool offers(int state) { return state != kRowUpToDate && state != kRowUnavailable; }
 
+// The row as the window shows it: the new version only while one is offered.
+UpdateRow shown(UpdateRow r) {
+  r.tickable = rowCanTick(r.state);
+  if (!offers(r.state)) r.newVersionText.clear();
+  return r;
+}
+
 }  // namespace
 
 UpdateSession::UpdateSession(std::vector<UpdateItem> items, UpdateConfig config, UpdateCallbacks callbacks)
@@ -91,8 +98,8 @@ void UpdateSession::confirmUpdate() {
 
 std::vector<UpdateRow> UpdateSession::rows() const {
   std::lock_guard lock(mutex_);
-  std::vector<UpdateRow> out = rows_;
-  for (auto& r : out) r.tickable = rowCanTick(r.state);
+  std::vector<UpdateRow> out;
+  for (const auto& r : rows_) out.push_back(shown(r));
   return out;
 }
 
@@ -121,14 +128,12 @@ void UpdateSession::setStatus(int status) {
 
 void UpdateSession::emitRow(int i) {
   std::lock_guard emit(emitMutex_);
-  UpdateRow shown;
+  UpdateRow row;
   {
     std::lock_guard lock(mutex_);
-    shown = rows_[static_cast<size_t>(i)];
+    row = shown(rows_[static_cast<size_t>(i)]);
   }
-  shown.tickable = rowCanTick(shown.state);
-  if (!offers(shown.state) || shown.state == kRowFailed) shown.newVersionText.clear();
-  if (callbacks_.row) callbacks_.row(i, shown);
+  if (callbacks_.row) callbacks_.row(i, row);
 }
 
 void UpdateSession::emitButton(bool shown, bool enabled) {
