@@ -1,7 +1,12 @@
 // Reading the desktop's proxy settings as gsettings prints them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <functional>
 
 #include "update/proxy_settings.h"
+#include "update_test_util.h"
 
 namespace kavro::update {
 namespace {
@@ -66,6 +71,37 @@ TEST(ProxySettings, NoProxyOutsideManualModeOrWithBadHosts) {
   v["org.gnome.system.proxy.socks port"] = "1080";
   EXPECT_EQ(desktopProxyFor(v, "https://u/").proxy, "socks5h://socks.lan:1080");
   EXPECT_TRUE(desktopProxyFor({}, "http://u/").empty());
+}
+
+// Runs f with PATH set to folder only, so a fake `gsettings` (or none) is found.
+void withPath(const std::string& folder, const std::function<void()>& f) {
+  const char* old = std::getenv("PATH");
+  const std::string saved = old != nullptr ? old : "";
+  ::setenv("PATH", folder.c_str(), 1);
+  f();
+  ::setenv("PATH", saved.c_str(), 1);
+}
+
+TEST(ProxySettings, ReadThroughTheGSettingsCommandWhenItExists) {
+  test::TempFolder folder;
+  withPath(folder.path(), [] { EXPECT_TRUE(readDesktopProxy("http://u/").empty()); });  // no gsettings: no try
+
+  const std::string fake = folder.file("gsettings");
+  test::writeBytes(fake,
+                   "#!/bin/sh\n"
+                   "case \"$2 $3\" in\n"
+                   "  'org.gnome.system.proxy mode') echo \"'manual'\" ;;\n"
+                   "  'org.gnome.system.proxy ignore-hosts') echo \"['localhost']\" ;;\n"
+                   "  'org.gnome.system.proxy.http host') echo \"'proxy.lan'\" ;;\n"
+                   "  'org.gnome.system.proxy.http port') echo 3128 ;;\n"
+                   "  *) echo \"''\" ;;\n"
+                   "esac\n");
+  ::chmod(fake.c_str(), 0700);
+  withPath(folder.path() + ":/bin:/usr/bin", [] {
+    const ProxyChoice p = readDesktopProxy("http://u/");
+    EXPECT_EQ(p.proxy, "http://proxy.lan:3128");
+    EXPECT_EQ(p.noProxy, "localhost");
+  });
 }
 
 }  // namespace
