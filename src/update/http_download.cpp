@@ -105,11 +105,54 @@ struct PackageSink {
   }
 };
 
-DownloadStatus failureOf(CURLcode code, const detail::CurlTransfer& t) {
-  if (code == CURLE_ABORTED_BY_CALLBACK && t.cancelled()) return DownloadStatus::Cancelled;
-  if (code == CURLE_HTTP_RETURNED_ERROR) return DownloadStatus::HttpError;
-  if (t.nothingSent()) return DownloadStatus::NoLink;
-  return DownloadStatus::Broken;
+DownloadStatus failureOf(CURLcode code, const detail::CurlTransfer& t, int* error) {
+  DownloadStatus st = DownloadStatus::Broken;
+  if (code == CURLE_ABORTED_BY_CALLBACK && t.cancelled()) {
+    st = DownloadStatus::Cancelled;
+  } else if (code == CURLE_HTTP_RETURNED_ERROR) {
+    st = DownloadStatus::HttpError;
+  } else if (t.nothingSent()) {
+    st = DownloadStatus::NoLink;
+  }
+  *error = st == DownloadStatus::HttpError ? kHttpErrorBase + static_cast<int>(t.responseCode()) : kCurlErrorBase + code;
+  return st;
+}
+
+// HEAD: the size the server announces (0 when none), and the route it took.
+DownloadStatus askSize(const ClientSettings& settings, const std::string& url, uint64_t* total, ProxyChoice* route,
+                       int* error) {
+  detail::CurlTransfer head(settings, url);
+  if (!head.valid()) return *error = kCurlErrorBase + CURLE_FAILED_INIT, DownloadStatus::NoLink;
+  curl_easy_setopt(head.handle(), CURLOPT_NOBODY, 1L);
+  curl_easy_setopt(head.handle(), CURLOPT_FAILONERROR, 1L);
+  if (const CURLcode code = head.perform({}); code != CURLE_OK) return failureOf(code, head, error);
+  const long long announced = head.contentLength();
+  *total = announced > 0 ? static_cast<uint64_t>(announced) : 0;
+  *route = head.proxyUsed();
+  return DownloadStatus::Ok;
+}
+
+// GET into sink; Ok when every announced byte arrived and nothing more.
+DownloadStatus fetchBody(const ClientSettings& settings, const std::string& url, const ProxyChoice& route,
+                         PackageSink* sink, int* error) {
+  detail::CurlTransfer get(settings, url);
+  if (!get.valid()) return *error = kCurlErrorBase + CURLE_FAILED_INIT, DownloadStatus::NoLink;
+  if (!route.empty()) get.useProxy(route);
+  CURL* h = get.handle();
+  curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kDownloadReadSize));
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &PackageSink::write);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, sink);
+  const CURLcode code = get.perform({});
+  *error = 0;
+  if (sink->overrun) return DownloadStatus::SizeMismatch;
+  if (sink->fileFailed) return *error = kFileErrorBase + sink->file->error(), DownloadStatus::FileError;
+  if (code != CURLE_OK) return failureOf(code, get, error);
+  const long long length = get.contentLength();
+  if (sink->received != sink->total || (length >= 0 && static_cast<uint64_t>(length) != sink->total)) {
+    return DownloadStatus::SizeMismatch;
+  }
+  return DownloadStatus::Ok;
 }
 
 }  // namespace
@@ -126,47 +169,20 @@ DownloadStatus HttpClient::download(const std::string& url, const std::string& f
   if (url.empty()) return fail(DownloadStatus::BadUrl, kErrorEmptyUrl);
   if (!isHttpUrl(url) || filePath.empty()) return fail(DownloadStatus::BadUrl, kErrorBadVerb);
 
-  // HEAD: the announced size.
-  detail::CurlTransfer head(settings_, url);
-  if (!head.valid()) return fail(DownloadStatus::NoLink, kCurlErrorBase + CURLE_FAILED_INIT);
-  curl_easy_setopt(head.handle(), CURLOPT_NOBODY, 1L);
-  curl_easy_setopt(head.handle(), CURLOPT_FAILONERROR, 1L);
-  if (const CURLcode code = head.perform({}); code != CURLE_OK) {
-    const DownloadStatus st = failureOf(code, head);
-    return fail(st, st == DownloadStatus::HttpError ? kHttpErrorBase + static_cast<int>(head.responseCode())
-                                                    : kCurlErrorBase + code);
-  }
-  const long long announced = head.contentLength();
-  if (announced <= 0) return fail(DownloadStatus::NoSize, 0);
-  const uint64_t total = static_cast<uint64_t>(announced);
+  int error = 0;
+  uint64_t total = 0;
+  ProxyChoice route;
+  if (const auto st = askSize(settings_, url, &total, &route, &error); st != DownloadStatus::Ok) return fail(st, error);
+  if (total == 0) return fail(DownloadStatus::NoSize, 0);
   if (total > settings_.maxDownloadBytes) return fail(DownloadStatus::TooLarge, 0);
 
-  // GET, through the same route the HEAD took.
-  detail::CurlTransfer get(settings_, url);
-  if (!get.valid()) return fail(DownloadStatus::NoLink, kCurlErrorBase + CURLE_FAILED_INIT);
-  if (!head.proxyUsed().empty()) get.useProxy(head.proxyUsed());
   PartFile part(filePath);
   if (!part.open()) return fail(DownloadStatus::FileError, kFileErrorBase + part.error());
   Sha256 hash;
   PackageSink sink{&part, total, 0, &hash, &progress, row};
-  CURL* h = get.handle();
-  curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kDownloadReadSize));
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &PackageSink::write);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-  const CURLcode code = get.perform({});
+  const DownloadStatus st = fetchBody(settings_, url, route, &sink, &error);
   received = sink.received;
-  if (sink.overrun) return fail(DownloadStatus::SizeMismatch, 0);
-  if (sink.fileFailed) return fail(DownloadStatus::FileError, kFileErrorBase + part.error());
-  if (code != CURLE_OK) {
-    const DownloadStatus st = failureOf(code, get);
-    return fail(st, st == DownloadStatus::HttpError ? kHttpErrorBase + static_cast<int>(get.responseCode())
-                                                    : kCurlErrorBase + code);
-  }
-  const long long getLength = get.contentLength();
-  if (received != total || (getLength >= 0 && static_cast<uint64_t>(getLength) != total)) {
-    return fail(DownloadStatus::SizeMismatch, 0);
-  }
+  if (st != DownloadStatus::Ok) return fail(st, error);
   if (!options.sha256.empty() && normalizedSha256(options.sha256) != hash.hexDigest()) {
     return fail(DownloadStatus::ChecksumMismatch, 0);
   }
