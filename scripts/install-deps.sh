@@ -3,7 +3,7 @@
 # Only missing packages are installed; sudo is used when not running as root.
 set -e
 PKGS="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-qt6-base-dev libjsoncpp-dev libcurl4-openssl-dev libudev-dev
+qt6-base-dev libjsoncpp-dev libcurl4-openssl-dev libssl-dev libudev-dev
 libgtest-dev libgmock-dev libbenchmark-dev libevdev-dev libasound2-dev
 xvfb xauth xdotool fonts-dejavu-core fonts-noto-cjk ca-certificates"
 missing=""
