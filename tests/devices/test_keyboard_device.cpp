@@ -45,7 +45,7 @@ int deviceKeyAt(unsigned position) {
 TEST_F(KeyboardDeviceTest, FirstConnectSendsTheSetUpSequenceMapsKeysAndLoadsTheProfile) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
 
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x01, 0x03, 0x07, 0x1B, 0x02, 0x05}));
   const auto sent = recorder_.commands();
@@ -78,13 +78,14 @@ TEST_F(KeyboardDeviceTest, FirstConnectSendsTheSetUpSequenceMapsKeysAndLoadsTheP
 TEST_F(KeyboardDeviceTest, ReadsTheBlockOfTheActiveSlotAndStoresItInTheProfile) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   putBlock(*d, 2, blockWith(7, 4));
   ASSERT_TRUE(emulator_->firmware().setActiveSlot(2));
   d->channel.stateFlag = 1;
   recorder_.clear();
 
   d->readSettings();
+  settle(*d);
 
   const auto sent = recorder_.commands();
   ASSERT_EQ(sent.size(), 2u);
@@ -102,10 +103,11 @@ TEST_F(KeyboardDeviceTest, ReadsTheBlockOfTheActiveSlotAndStoresItInTheProfile) 
 TEST_F(KeyboardDeviceTest, AFailedReadKeepsStateAndProfile) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   const auto before = d->lightState();
   emulator_->firmware().addFault({sim::FaultKind::Refuse, 2, 0x05, 0});
   d->readSettings();
+  settle(*d);
   EXPECT_EQ(d->lightState(), before);
   emulator_->firmware().clearFaults();
 }
@@ -113,7 +115,7 @@ TEST_F(KeyboardDeviceTest, AFailedReadKeepsStateAndProfile) {
 TEST_F(KeyboardDeviceTest, WritesTheSettingsBlockInOneFrameWithSpeedReversed) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   devices::DeviceLightParams p = d->getLightParams();
   p.light.mode = 5;
   p.light.speedLevel = 0;
@@ -121,7 +123,8 @@ TEST_F(KeyboardDeviceTest, WritesTheSettingsBlockInOneFrameWithSpeedReversed) {
   d->setLightParams(p);
   recorder_.clear();
 
-  EXPECT_EQ(d->writeLightSettings(), transport::kCmdOk);
+  EXPECT_EQ(d->writeLightSettings(), transport::kCmdOk);  // queued
+  settle(*d);
 
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x01, 0x06, 0x02}));
   EXPECT_EQ(recorder_.commands()[1], (SentCommand{0x06, 26, 0}));
@@ -133,7 +136,7 @@ TEST_F(KeyboardDeviceTest, WritesTheSettingsBlockInOneFrameWithSpeedReversed) {
 
 TEST_F(KeyboardDeviceTest, AClosedChannelSendsNothing) {
   auto d = makeDevice();
-  d->onConnected();
+  connectDevice(*d);
   EXPECT_EQ(d->writeLightSettings(), 0);
   EXPECT_EQ(d->writeKeyAssignments(), 0);
   EXPECT_EQ(d->writeMacros(), 0);
@@ -154,7 +157,7 @@ TEST_F(KeyboardDeviceTest, KeyWritesTouchOnlyMappedKeysAndDuplicatesGoToTheLowes
   std::vector<uint8_t> buffer(512);
   std::copy(table.begin(), table.end(), buffer.begin());
   ASSERT_EQ(transport::writeKeyTable(d->channel, buffer.data(), 0), transport::kCmdOk);
-  d->onConnected();
+  connectDevice(*d);
 
   const unsigned p0 = sim::keyboard::deviceKeys()[0].position;
   const unsigned p1 = sim::keyboard::deviceKeys()[1].position;
@@ -168,6 +171,7 @@ TEST_F(KeyboardDeviceTest, KeyWritesTouchOnlyMappedKeysAndDuplicatesGoToTheLowes
   d->setKeyAssignments(list);
   recorder_.clear();
   EXPECT_EQ(d->writeKeyAssignments(), 1);
+  settle(*d);
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x03, 0x01, 0x09, 0x02}));
 
   const auto written = emulator_->firmware().committedKeyTable();
@@ -200,25 +204,28 @@ void writeMacros(const std::string& folder, int n1, int n2) {
 TEST_F(KeyboardDeviceTest, MacroImageAtCapacityIsSentAndOneEventOverIsCounted) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   EXPECT_EQ(d->writeMacros(), 0);  // no macro list yet: nothing to send
+  settle(*d);
   // 16 + 6 x 2 + 4 x 2297 = 9216 bytes = 72 x 128, the emulator's capacity.
   writeMacros(userFolder(), 1000, 1297);
   recorder_.clear();
   EXPECT_EQ(d->writeMacros(), 0);
+  settle(*d);
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x03, 0x01, 0x15, 0x02}));
   EXPECT_EQ(emulator_->firmware().committedMacros().events, 2297u);
 
   writeMacros(userFolder(), 1000, 1298);
   recorder_.clear();
   EXPECT_EQ(d->writeMacros(), 2);
+  settle(*d);
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x03}));
 }
 
 TEST_F(KeyboardDeviceTest, MacroKeysOfRemovedMacrosFallBackToTheirDefaults) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   writeMacros(userFolder(), 1, 1);
   auto list = d->keyAssignments();
   list[30].code = {0x70, 1, 0};  // macro 1: exists
@@ -237,7 +244,7 @@ TEST_F(KeyboardDeviceTest, PaintedCustomColourGoesToTheSelectedBank) {
   auto d = makeDevice();
   open(*d);
   putBlock(*d, 0, blockWith(devices::kCustomColorEffect, 2, 3));
-  d->onConnected();
+  connectDevice(*d);
   ASSERT_EQ(d->lightState().customGroup, 3);
   const unsigned position = 64;  // A
   const uint8_t led = d->ledPositions()[position];
@@ -245,6 +252,7 @@ TEST_F(KeyboardDeviceTest, PaintedCustomColourGoesToTheSelectedBank) {
   recorder_.clear();
 
   EXPECT_EQ(d->paintCustomKey(position, 0x00FF8040), transport::kCmdOk);  // red 0x40, green 0x80, blue 0xFF
+  settle(*d);
 
   const auto sent = recorder_.commands();
   ASSERT_FALSE(sent.empty());
@@ -257,6 +265,7 @@ TEST_F(KeyboardDeviceTest, PaintedCustomColourGoesToTheSelectedBank) {
   // Other effects do not paint.
   putBlock(*d, 0, blockWith(4, 2, 3));
   d->readSettings();
+  settle(*d);
   recorder_.clear();
   EXPECT_EQ(d->paintCustomKey(position, 0x000000FF), 0);
   EXPECT_TRUE(recorder_.commands().empty());
@@ -266,7 +275,7 @@ TEST_F(KeyboardDeviceTest, PanelColourGroupsAreStoredShownAndSentToTheDevice) {
   auto d = makeDevice();
   open(*d);
   putBlock(*d, 0, blockWith(devices::kCustomColorEffect, 2, 1));
-  d->onConnected();
+  connectDevice(*d);
   devices::ILightCustomColors& colors = *d;
   ASSERT_EQ(colors.customColorKeyCount(), 126);
   const unsigned position = 64;
@@ -275,6 +284,7 @@ TEST_F(KeyboardDeviceTest, PanelColourGroupsAreStoredShownAndSentToTheDevice) {
   colors.setCustomKeyColor(500, 1, 1, 1);  // out of range: ignored
   colors.refreshCustomPreview();
   colors.storeCustomColors(1);  // the group the device shows: written to bank 1
+  settle(*d);
   const auto banks = emulator_->firmware().memory(sim::Area::ColorBanks);
   const size_t at = 512 + 3u * led;
   EXPECT_EQ(std::vector<uint8_t>(banks.begin() + at, banks.begin() + at + 3), (std::vector<uint8_t>{9, 8, 7}));
@@ -284,10 +294,12 @@ TEST_F(KeyboardDeviceTest, PanelColourGroupsAreStoredShownAndSentToTheDevice) {
   colors.setCustomKeyColor(position, 1, 2, 3);
   recorder_.clear();
   colors.storeCustomColors(2);
+  settle(*d);
   EXPECT_TRUE(recorder_.commands().empty());
   colors.setCustomGroupIndex(2);
   EXPECT_EQ(d->lightState().customGroup, 2);
   colors.showCustomGroup(2);
+  settle(*d);
   const auto after = emulator_->firmware().memory(sim::Area::ColorBanks);
   const size_t at2 = 2 * 512 + 3u * led;
   EXPECT_EQ(std::vector<uint8_t>(after.begin() + at2, after.begin() + at2 + 3), (std::vector<uint8_t>{1, 2, 3}));
@@ -298,7 +310,7 @@ TEST_F(KeyboardDeviceTest, DeviceKeyPressLightsThePreviewAndThreadsStopCleanly) 
   auto d = makeDevice();
   open(*d);
   putBlock(*d, 0, blockWith(7, 2));
-  d->onConnected();
+  connectDevice(*d);
   d->attachNotifyInterface(sim::test::notifyPath(*emulator_));
   ASSERT_TRUE(d->listening());
   d->show();  // the preview runs only while its page can be seen
@@ -329,7 +341,7 @@ TEST_F(KeyboardDeviceTest, DeviceKeyPressLightsThePreviewAndThreadsStopCleanly) 
 TEST_F(KeyboardDeviceTest, SelectingAProfileLoadsItsDocumentAndSendsItsSettings) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   // A second profile whose lighting differs from the device's.
   Json::Value doc = profiles::readJsonDocument(d->profileData().getProfilePath());
   doc["Device"][0]["LightInfo"]["SelectItem"] = 12;
@@ -338,6 +350,7 @@ TEST_F(KeyboardDeviceTest, SelectingAProfileLoadsItsDocumentAndSendsItsSettings)
   recorder_.clear();
 
   EXPECT_EQ(d->selectProfile(id), 0);
+  settle(*d);
   EXPECT_EQ(d->lightState().effect, 12);
   EXPECT_EQ(d->profileData().getProfilePath(), profiles::joinPath(userFolder(), id + ".Json"));
   EXPECT_EQ(emulator_->firmware().memory(sim::Area::Settings)[keyboard::kSbEffect], 12);

@@ -40,6 +40,7 @@ CHalvionKeyboardDevice::CHalvionKeyboardDevice(QWidget* parent)
 }
 
 CHalvionKeyboardDevice::~CHalvionKeyboardDevice() {
+  stopCommandWorker();
   previewWorker_.stop();
   stopInput();
 }
