@@ -33,7 +33,11 @@ void startDemoDevices(const QString& kinds) {
   if (kinds.isEmpty()) return;
 #ifdef KAVRO_HAVE_SIM
   std::string error;
-  if (!sim::startDemo(kinds.toStdString(), &error)) dbg::printf("--simulate: %s\n", error.c_str());
+  // Demo devices keep their memory in the user's data folder, as real ones
+  // keep theirs in flash.
+  if (!sim::startDemo(kinds.toStdString(), &error, sim::defaultDemoStateFolder())) {
+    dbg::printf("--simulate: %s\n", error.c_str());
+  }
 #else
   dbg::write("--simulate: this build has no simulated devices\n");
 #endif
