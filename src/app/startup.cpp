@@ -4,6 +4,7 @@
 
 #include "app/app_messages.h"
 #include "app/control_registry.h"
+#include "app/exit_signals.h"
 #include "app/inter_program.h"
 #include "app/main_wnd.h"
 #include "app/private_fonts.h"
@@ -88,6 +89,9 @@ int runProgram(int argc, char** argv) {
                      window->PostMessage(instanceMessage, static_cast<skin::WPARAM>(w), static_cast<skin::LPARAM>(l));
                    });
   bus.setTarget(window);
+  // Log-out, shutdown and Ctrl+C end the program like the tray's Exit.
+  ExitSignals exitSignals;
+  QObject::connect(&exitSignals, &ExitSignals::exitRequested, window, [window] { window->exitProgram(); });
   window->CenterWindow();
   window->ShowWindow(true);
   // Started at log-in, the program goes straight to the tray.
