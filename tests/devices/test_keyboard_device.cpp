@@ -357,3 +357,21 @@ TEST_F(KeyboardDeviceTest, SelectingAProfileLoadsItsDocumentAndSendsItsSettings)
   EXPECT_EQ(d->selectProfile("../escape"), 0);  // not a profile identifier: nothing changes
   EXPECT_EQ(d->getProfileId(), id);
 }
+
+TEST_F(KeyboardDeviceTest, UnpluggingDuringASequenceEndsItAndDropsItsResult) {
+  auto d = makeDevice();
+  open(*d);
+  connectDevice(*d);
+  const uint64_t seen = emulator_->firmware().stats().requests;
+  emulator_->firmware().addFault({sim::FaultKind::Silence, -1, 0, 0});
+  EXPECT_EQ(d->writeLightSettings(), transport::kCmdOk);  // returns at once
+  ASSERT_TRUE(emulator_->waitForRequests(seen + 1, 5000));  // the worker waits for the begin's answer
+  // The interface goes: the waiting transfer ends, the rest is dropped, and
+  // what the old connection's sequence found out does not reach the page.
+  d->channel.closeChannel();
+  d->commandInterfaceGone();
+  test::waitFor([] { return false; }, 100);
+  EXPECT_TRUE(d->isAnswering());
+  EXPECT_EQ(d->writeLightSettings(), transport::kResultNoAnswer);  // nothing is posted on a closed channel
+  emulator_->firmware().clearFaults();
+}
