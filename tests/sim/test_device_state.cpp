@@ -3,7 +3,6 @@
 // the real channel, the demo devices, and the factory values.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -12,29 +11,14 @@
 #include "sim/device_state_file.h"
 #include "sim/keyboard_layout.h"
 #include "sim_test_util.h"
+#include "../profiles/profile_test_util.h"
 
 namespace kavro::sim {
 namespace {
 
 namespace tp = transport;
 
-// A fresh folder for one test.
-class TempFolder {
- public:
-  TempFolder() {
-    char tmpl[] = "/tmp/kavro-state-test-XXXXXX";
-    path_ = ::mkdtemp(tmpl) ? tmpl : "";
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using TempFolder = profiles::test::TempDir;
 
 bool openCommand(tp::HidChannel& ch, const Emulator& e) {
   const std::string path = test::commandPath(e);

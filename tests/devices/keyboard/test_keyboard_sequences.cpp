@@ -3,7 +3,6 @@
 // record of the block the program leaves at exit.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -13,6 +12,7 @@
 #include "sim/keyboard_layout.h"
 #include "transport/hid_channel.h"
 #include "transport/sequence_result.h"
+#include "../../profiles/profile_test_util.h"
 #include "../../sim/sim_test_util.h"
 
 namespace kavro::keyboard {
@@ -96,9 +96,8 @@ TEST_F(KeyboardSequences, DeviceInfoComesFirstAndOnlyWhatFitsIsWritten) {
 }
 
 TEST(KeyboardExitRecord, RemembersTheBlockAndRefusesDamagedRecords) {
-  char tmpl[] = "/tmp/kavro-exit-record-XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl), nullptr);
-  const std::string folder = tmpl;
+  const profiles::test::TempDir dir;
+  const std::string& folder = dir.path();
   EXPECT_EQ(readExitRecord(folder), std::nullopt);
   SettingsBlock block{};
   block[kSbEffect] = 1, block[kSbRed] = 200;
@@ -117,7 +116,6 @@ TEST(KeyboardExitRecord, RemembersTheBlockAndRefusesDamagedRecords) {
   }
   removeExitRecord(folder);
   EXPECT_FALSE(std::filesystem::exists(exitRecordPath(folder)));
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
