@@ -211,9 +211,9 @@ void CHalvionUSBDevice::noteSequenceResult(int result, SequenceKind kind) {
 
 void CHalvionUSBDevice::onProbeTimer() {
   if (answering_ || !channel.isConnected()) return;
-  // Asked again only when nothing else is on its way to the device; a
-  // sequence still queued tells as much.
-  if (commands_.idle()) probeSilentDevice();
+  // Asked again only when no sequence is on its way to the device; its
+  // result tells as much.
+  if (sequencesPending_ == 0) probeSilentDevice();
   else probeTimer_.start();
 }
 
@@ -226,6 +226,7 @@ void CHalvionUSBDevice::showAnswering(bool answering) {
 
 void CHalvionUSBDevice::commandInterfaceOpened() {
   ++connection_;
+  sequencesPending_ = 0;
   statusPollPending_ = false;
   framePending_ = false;
   if (!answering_) {
@@ -254,6 +255,7 @@ void CHalvionUSBDevice::finishCommands(int drainMs) {
     commands_.stop();
   }
   ++connection_;  // results still on their way are dropped
+  sequencesPending_ = 0;
   probeTimer_.stop();
 }
 

@@ -304,6 +304,7 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   DeviceCommandQueue commands_;
   uint64_t connection_ = 0;  // changes whenever the command interface opens or goes
   bool answering_ = true;
+  int sequencesPending_ = 0;  // posted and not yet back, light frames aside
   bool statusPollPending_ = false;
   bool framePending_ = false;
   std::mutex frameMutex_;
@@ -317,14 +318,17 @@ bool CHalvionUSBDevice::postCommands(std::function<R(transport::HidChannel&)> wo
   if (!channel.isConnected()) return false;
   commands_.start();
   const uint64_t connection = connection_;
-  return commands_.post([this, work = std::move(work), done = std::move(done), connection, kind]() mutable {
+  const bool posted = commands_.post([this, work = std::move(work), done = std::move(done), connection, kind]() mutable {
     auto result = std::make_shared<R>(work(channel));
     deliver([this, result, done = std::move(done), connection, kind] {
       if (connection != connection_) return;  // the connection it belonged to has ended
+      if (kind != SequenceKind::Background) --sequencesPending_;
       noteSequenceResult(result->result, kind);
       if (done) done(*result);
     });
   });
+  if (posted && kind != SequenceKind::Background) ++sequencesPending_;
+  return posted;
 }
 
 }  // namespace kavro::devices
