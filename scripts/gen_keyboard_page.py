@@ -30,6 +30,7 @@ KEY_BORDER = "#FF3C414B"
 TEXT = "#FFD5D9E0"
 TEXT_DIM = "#FF8B919C"
 ACCENT = "#FF0099FF"
+STATUS_TEXT = "#FFFFB347"  # the not-answering line: amber, readable on the dark page
 
 KEY_LINE = re.compile(r"^\s*KAVRO_KEY\(([^)]*)\)")
 
@@ -148,6 +149,7 @@ def page(keys):
       </SelectPanel>
       <Control/>
     </HorizontalLayout>
+    <Label name="device_status_label" height="22" align="center" textcolor="{STATUS_TEXT}" visible="false"/>
     <TabLayout name="keyboard_function_tablayout" bkcolor="{PANEL_BK}" bordercolor="{PANEL_BORDER}" bordersize="1" borderround="8,8">
       <LightControl name="LightControlItem"/>
       <KeySetControl name="KeySetControlItem"/>

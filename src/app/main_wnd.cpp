@@ -287,7 +287,7 @@ void CMainWnd::runExitSequence() {
   if (!devices_) return;
   devices_->stopThreads();
   if (auto* keyboard = qobject_cast<devices::CHalvionKeyboardDevice*>(devices_->deviceOfKind(kKeyboardKind))) {
-    sendExitSequence(keyboard->channel, keyboard->lightState());
+    leaveKeyboard(*keyboard);
   }
 }
 

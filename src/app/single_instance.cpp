@@ -1,8 +1,11 @@
 #include "app/single_instance.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
+
+#include <unistd.h>
 
 #include "app/app_messages.h"
 #include "platform/debug.h"
@@ -10,14 +13,36 @@
 namespace kavro::app {
 
 namespace {
-QString lockPath(const QString& name) {
-  QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (dir.isEmpty()) dir = QDir::tempPath();
-  return QDir(dir).filePath(name + ".lock");
+constexpr char kRuntimeVariable[] = "XDG_RUNTIME_DIR";
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadUser |
+                                               QFileDevice::WriteUser | QFileDevice::ExeUser;
+
+// A folder in the temporary folder that belongs to this user alone: one that
+// somebody else made is not used, and ours is closed to everybody else.
+QString privateTempFolder() {
+  const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("kavro-runtime-%1").arg(::getuid()));
+  QDir().mkpath(path);
+  const QFileInfo info(path);
+  if (!info.isDir() || info.isSymLink() || info.ownerId() != ::getuid()) return QString();
+  if (info.permissions() != kOwnerOnly && !QFile::setPermissions(path, kOwnerOnly)) return QString();
+  return path;
 }
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& name, QObject* parent) : QObject(parent), name_(name) {
+QString userRuntimeFolder() {
+  const QString runtime = qEnvironmentVariable(kRuntimeVariable);
+  if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
+  return privateTempFolder();
+}
+
+SingleInstance::SingleInstance(const QString& name, const QString& folder, QObject* parent) : QObject(parent) {
+  QString dir = folder.isEmpty() ? userRuntimeFolder() : folder;
+  if (dir.isEmpty()) {
+    dbg::write("single instance: no runtime folder of this user; the temporary folder is used\n");
+    dir = QDir::tempPath();
+  }
+  socketPath_ = QDir(dir).filePath(name);
   connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::onConnection);
 }
 
@@ -27,24 +52,24 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::acquire() {
-  lock_ = std::make_unique<QLockFile>(lockPath(name_));
+  lock_ = std::make_unique<QLockFile>(lockPath());
   lock_->setStaleLockTime(0);  // a lock of a copy that died is taken over
   if (!lock_->tryLock(0)) {
     lock_.reset();
     return false;
   }
   // We hold the lock, so any server socket left behind belongs to a dead copy.
-  QLocalServer::removeServer(name_);
+  QLocalServer::removeServer(socketPath_);
   server_.setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_.listen(name_))
-    dbg::printf("single instance: cannot listen on %s: %s\n", qUtf8Printable(name_),
+  if (!server_.listen(socketPath_))
+    dbg::printf("single instance: cannot listen on %s: %s\n", qUtf8Printable(socketPath_),
                 qUtf8Printable(server_.errorString()));
   return true;
 }
 
 bool SingleInstance::notifyRunning(int timeoutMs) {
   QLocalSocket socket;
-  socket.connectToServer(name_);
+  socket.connectToServer(socketPath_);
   if (!socket.waitForConnected(timeoutMs)) return false;
   socket.write(QByteArray(kInstanceMessageName) + " 0 1\n");
   const bool ok = socket.waitForBytesWritten(timeoutMs);

@@ -4,6 +4,7 @@
 
 #include "app/app_messages.h"
 #include "app/control_registry.h"
+#include "app/exit_signals.h"
 #include "app/inter_program.h"
 #include "app/main_wnd.h"
 #include "app/private_fonts.h"
@@ -33,7 +34,11 @@ void startDemoDevices(const QString& kinds) {
   if (kinds.isEmpty()) return;
 #ifdef KAVRO_HAVE_SIM
   std::string error;
-  if (!sim::startDemo(kinds.toStdString(), &error)) dbg::printf("--simulate: %s\n", error.c_str());
+  // Demo devices keep their memory in the user's data folder, as real ones
+  // keep theirs in flash.
+  if (!sim::startDemo(kinds.toStdString(), &error, sim::defaultDemoStateFolder())) {
+    dbg::printf("--simulate: %s\n", error.c_str());
+  }
 #else
   dbg::write("--simulate: this build has no simulated devices\n");
 #endif
@@ -84,6 +89,9 @@ int runProgram(int argc, char** argv) {
                      window->PostMessage(instanceMessage, static_cast<skin::WPARAM>(w), static_cast<skin::LPARAM>(l));
                    });
   bus.setTarget(window);
+  // Log-out, shutdown and Ctrl+C end the program like the tray's Exit.
+  ExitSignals exitSignals;
+  QObject::connect(&exitSignals, &ExitSignals::exitRequested, window, [window] { window->exitProgram(); });
   window->CenterWindow();
   window->ShowWindow(true);
   // Started at log-in, the program goes straight to the tray.

@@ -1,17 +1,20 @@
 #include "devices/device_base.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 
 #include "widgets/device_key_button.h"
 #include "widgets/select_panel.h"
 #include "devices/device_panel.h"
 #include "devices/device_power.h"
+#include "platform/debug.h"
 #include "platform/event.h"
 #include "profiles/basic_profile_data.h"
 #include "profiles/profile_paths.h"
 #include "profiles/save_failure.h"
 #include "skin/window.h"
 #include "transport/command_set.h"
+#include "transport/sequence_result.h"
 
 namespace kavro::devices {
 
@@ -32,11 +35,21 @@ int numberAfter(const QString& text, const char* prefix) {
   return ok && n >= 0 ? n : -1;
 }
 
-CHalvionUSBDevice::CHalvionUSBDevice(QWidget* parent) : CHorizontalLayoutUI(parent) {}
+CHalvionUSBDevice::CHalvionUSBDevice(QWidget* parent) : CHorizontalLayoutUI(parent) {
+  probeTimer_.setSingleShot(true);
+  probeTimer_.setInterval(kSilentProbeMs);
+  connect(&probeTimer_, &QTimer::timeout, this, [this] { onProbeTimer(); });
+}
 
 CHalvionUSBDevice::~CHalvionUSBDevice() {
-  channel.closeChannel();
+  stopCommandWorker();
   notifyChannel.closeChannel();
+}
+
+void CHalvionUSBDevice::stopCommandWorker() {
+  // Closing first cuts a sequence that waits on the device short.
+  channel.closeChannel();
+  commands_.stop();
 }
 
 void CHalvionUSBDevice::initPage() {
@@ -110,10 +123,30 @@ void CHalvionUSBDevice::paintLightButtons(const std::vector<lighting::LedColor>&
 void CHalvionUSBDevice::sendFrame(const std::vector<lighting::LedColor>& frame) {
   if (channel.longTimeouts.load()) return;
   if (tickMs() < framePauseUntil_) return;
-  const std::vector<uint8_t> bytes = lighting::streamFrameBytes(frame);
-  if (transport::streamLightFrame(channel, bytes.data(), bytes.size()) != transport::kCmdOk) {
-    framePauseUntil_ = tickMs() + kFailedFramePauseMs;
+  {
+    // Only the newest frame is worth sending: one waiting for the worker is
+    // replaced instead of queueing another.
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    nextFrame_ = lighting::streamFrameBytes(frame);
   }
+  if (framePending_) return;
+  struct FrameSent {
+    int result = transport::kCmdOk;
+  };
+  framePending_ = postCommands<FrameSent>(
+      [this](transport::HidChannel& ch) {
+        std::vector<uint8_t> bytes;
+        {
+          std::lock_guard<std::mutex> lock(frameMutex_);
+          bytes.swap(nextFrame_);
+        }
+        return FrameSent{transport::streamLightFrame(ch, bytes.data(), bytes.size())};
+      },
+      [this](FrameSent& sent) {
+        framePending_ = false;
+        if (sent.result != transport::kCmdOk) framePauseUntil_ = tickMs() + kFailedFramePauseMs;
+      },
+      SequenceKind::Background);
 }
 
 void CHalvionUSBDevice::streamLights() {
@@ -134,12 +167,25 @@ uint32_t CHalvionUSBDevice::getLedColor(size_t n) const {
 }
 
 void CHalvionUSBDevice::pollStatus() {
-  if (!channel.isConnected()) return;
-  std::array<uint8_t, kPowerStatusBytes> status{};
-  if (transport::readBlock(channel, status.data(), status.size(), 0) != transport::kCmdOk) return;
-  status[kWirelessByte] = channel.longTimeouts.load() ? 1 : 0;
-  if (powerControl) powerControl->setStatus(status);
-  sendToOwner(kMsgPowerStatus, status[kPowerEventByte], 0);
+  if (!channel.isConnected() || statusPollPending_) return;
+  struct StatusRead {
+    int result = transport::kResultNoAnswer;
+    std::array<uint8_t, kPowerStatusBytes> status{};
+  };
+  statusPollPending_ = postCommands<StatusRead>(
+      [](transport::HidChannel& ch) {
+        StatusRead r;
+        r.result = transport::readBlock(ch, r.status.data(), r.status.size(), 0);
+        r.status[kWirelessByte] = ch.longTimeouts.load() ? 1 : 0;
+        return r;
+      },
+      [this](StatusRead& r) {
+        statusPollPending_ = false;
+        if (r.result != transport::kCmdOk) return;  // a failed read changes nothing
+        if (powerControl) powerControl->setStatus(r.status);
+        sendToOwner(kMsgPowerStatus, r.status[kPowerEventByte], 0);
+      },
+      SequenceKind::StateRead);
 }
 
 void CHalvionUSBDevice::sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lParam) {
@@ -150,6 +196,87 @@ bool CHalvionUSBDevice::saveChecked(profiles::CBasicProfiledata& data) {
   if (data.save() == 0) return true;
   if (saveFailureSink_) saveFailureSink_->saveFailed(data.getProfilePath(), profiles::SaveFailure::Changes);
   return false;
+}
+
+// ---- device I/O -----------------------------------------------------------------
+
+void CHalvionUSBDevice::noteSequenceResult(int result, SequenceKind kind) {
+  if (kind == SequenceKind::Background) return;
+  if (transport::isNoAnswerResult(result)) {
+    if (answering_) {
+      answering_ = false;
+      showAnswering(false);
+    }
+    if (!probeTimer_.isActive()) probeTimer_.start();
+    return;
+  }
+  if (result != transport::kCmdOk || answering_) return;
+  answering_ = true;
+  probeTimer_.stop();
+  showAnswering(true);
+  if (kind == SequenceKind::Write) reanswered();
+}
+
+void CHalvionUSBDevice::onProbeTimer() {
+  if (answering_ || !channel.isConnected()) return;
+  // Asked again only when no sequence is on its way to the device; its
+  // result tells as much.
+  if (sequencesPending_ == 0) probeSilentDevice();
+  else probeTimer_.start();
+}
+
+void CHalvionUSBDevice::showAnswering(bool answering) {
+  skin::CControlUI* line = FindControlByName(QString::fromLatin1(kDeviceStatusLabel));
+  if (!line) return;
+  if (!answering) line->SetText(QString::fromLatin1(kNotAnsweringTextKey));
+  line->SetVisible(!answering);
+}
+
+void CHalvionUSBDevice::commandInterfaceOpened() {
+  ++connection_;
+  sequencesPending_ = 0;
+  statusPollPending_ = false;
+  framePending_ = false;
+  if (!answering_) {
+    answering_ = true;
+    showAnswering(true);
+  }
+  probeTimer_.stop();
+}
+
+void CHalvionUSBDevice::commandInterfaceGone() {
+  commands_.stop();
+  commandInterfaceOpened();  // the same fresh state for the next arrival
+}
+
+void CHalvionUSBDevice::finishCommands(int drainMs) {
+  if (commands_.running() && answering_ && drainMs > 0) commands_.waitIdle(drainMs);
+  commands_.cancelPending();
+  if (!commands_.idle() && channel.isConnected()) {
+    // A sequence still waits on the device: closing the channel ends it at
+    // once, and the channel is opened again for the commands that follow.
+    const std::string path = channel.hid.devicePath;
+    channel.closeChannel();
+    commands_.stop();
+    if (!channel.openPath(path)) dbg::printf("the command interface could not be opened again: %s\n", path.c_str());
+  } else {
+    commands_.stop();
+  }
+  ++connection_;  // results still on their way are dropped
+  sequencesPending_ = 0;
+  probeTimer_.stop();
+}
+
+bool CHalvionUSBDevice::waitForCommands(int timeoutMs) {
+  const uint64_t deadline = tickMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
+  do {
+    const uint64_t now = tickMs();
+    if (now >= deadline || !commands_.waitIdle(static_cast<int>(deadline - now))) return false;
+    // Every finished sequence has queued its result by now; a handler may
+    // post the next sequence, hence the loop.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  } while (!commands_.idle());
+  return true;
 }
 
 void CHalvionUSBDevice::setKeyFunctionMap(const std::map<int, int>& map) { keyFunctionMap = map; }

@@ -4,18 +4,29 @@
 // skin) and the program's model of the device: it owns the command channel and
 // the notify channel, the LED colour model with its software lighting engine,
 // and the on-screen key and light buttons.
+//
+// Device I/O of user actions runs on the device's command worker: a command
+// sequence is posted with postCommands, runs in order behind the ones posted
+// before it, and its result comes back to the window thread. The window never
+// waits on the device; while the device does not answer, the page says so.
+#include <QMetaObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <array>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "devices/device_command_queue.h"
 #include "devices/discovery/device_tables.h"
 #include "devices/lighting/engine.h"
 #include "skin/container.h"
+#include "transport/command_set.h"
 #include "transport/hid_channel.h"
 
 namespace kavro::widgets {
@@ -33,6 +44,11 @@ class CMpDevicePowerUI;
 class CDeviceOptionUI;
 class IDevicePanel;
 
+// The result of a command sequence that brings nothing else back.
+struct CommandOutcome {
+  int result = transport::kCmdOk;
+};
+
 // The eight lighting bytes and the two further parameters of a device.
 struct DeviceLightParams {
   lighting::LightParams light;
@@ -48,6 +64,20 @@ constexpr size_t kDeviceInfoBytes = 34;
 constexpr size_t kPowerStatusBytes = 6;
 constexpr size_t kLedAuxBytes = 13;
 constexpr int kFailedFramePauseMs = 200;
+// While the device does not answer, it is asked again this often.
+constexpr int kSilentProbeMs = 2000;
+// The page's status line and its text while the device does not answer.
+constexpr char kDeviceStatusLabel[] = "device_status_label";
+constexpr char kNotAnsweringTextKey[] = "device_not_answering_text";
+
+// What a command sequence is for, which decides what its result does to the
+// not-answering state.
+enum class SequenceKind {
+  Write,      // a user's change: a failure marks the device silent; once it
+              // answers again, its state is read back (reanswered)
+  StateRead,  // reads the device's state: its success needs no further read
+  Background  // light frames and the like: the result leaves the state alone
+};
 
 // The number after a case-insensitive prefix ("key_12" -> 12); -1 when the
 // prefix differs or no number follows.
@@ -88,6 +118,7 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   virtual void onAuxTimer1004() {}
   // 17. Battery and link status, every 5000 ms while open and hasPowerStatus:
   //     the 6-byte status block goes to the power display and the owner window.
+  //     The read is queued; a poll is skipped while the last one is pending.
   virtual void pollStatus();
   // 18. The device's notify interface has arrived: open it and listen.
   virtual void attachNotifyInterface(const std::string& path) { (void)path; }
@@ -154,6 +185,32 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   bool forwardNotify(skin::TNotifyUI& msg);
   // Tells every panel that the device's profile data changed.
   void refreshPanels();
+
+  // ---- device I/O -------------------------------------------------------------
+  // Posts a command sequence: work(channel) runs on the device's command
+  // worker, behind every sequence posted before; it must use nothing of the
+  // window thread's state (copy what it needs into the closure). Its result
+  // (a type with an int member `result`, the sequence result) comes back to
+  // the window thread, where done runs, unless the connection has ended by
+  // then. False, and nothing is posted, while the channel is closed.
+  template <typename R>
+  bool postCommands(std::function<R(transport::HidChannel&)> work, std::function<void(R&)> done,
+                    SequenceKind kind = SequenceKind::Write);
+  // Whether the device answered its last command sequence.
+  bool isAnswering() const { return answering_; }
+  // The command interface has been opened or has gone (the channel is closed
+  // already): queued sequences are dropped and the worker stops; results of
+  // the old connection are ignored.
+  void commandInterfaceOpened();
+  void commandInterfaceGone();
+  // At exit: lets queued sequences finish for up to drainMs while the device
+  // answers, then drops the rest and stops the worker. A sequence still
+  // waiting on the device is cut short (the channel is closed and opened
+  // again), so the caller can send its own commands right after.
+  void finishCommands(int drainMs);
+  // Blocks until the queue is empty and the results have been handled
+  // (tests and tools only: the window thread waits).
+  bool waitForCommands(int timeoutMs);
 
   // ---- non-virtual operations ---------------------------------------------
   void setKeyCount(int n);
@@ -227,6 +284,17 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   // Saves the profile data; a failure goes to the save failure sink and the
   // data keeps the unsaved state. True when saved.
   bool saveChecked(profiles::CBasicProfiledata& data);
+  // The device answers again after it had not: read its state back so the
+  // page shows what the device really has. The base has nothing to read.
+  virtual void reanswered() {}
+  // Asks the silent device again (every kSilentProbeMs); the base sends
+  // nothing, so the state changes with the next user action.
+  virtual void probeSilentDevice() {}
+  // Shows or hides the page's status line.
+  virtual void showAnswering(bool answering);
+  // Closes the channel and stops the command worker; for destructors, which
+  // must not leave a sequence running while their members go.
+  void stopCommandWorker();
 
  private:
   profiles::ISaveFailureSink* saveFailureSink_ = nullptr;
@@ -236,6 +304,42 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   CDeviceOptionUI* tab_ = nullptr;
   std::vector<IDevicePanel*> panels_;
   uint64_t framePauseUntil_ = 0;
+
+  void noteSequenceResult(int result, SequenceKind kind);
+  void onProbeTimer();
+  // Queues a result to the window thread; dropped when the object is gone.
+  void deliver(std::function<void()> handle) {
+    QMetaObject::invokeMethod(this, std::move(handle), Qt::QueuedConnection);
+  }
+
+  DeviceCommandQueue commands_;
+  uint64_t connection_ = 0;  // changes whenever the command interface opens or goes
+  bool answering_ = true;
+  int sequencesPending_ = 0;  // posted and not yet back, light frames aside
+  bool statusPollPending_ = false;
+  bool framePending_ = false;
+  std::mutex frameMutex_;
+  std::vector<uint8_t> nextFrame_;  // the newest frame waiting for the worker
+  QTimer probeTimer_;
 };
+
+template <typename R>
+bool CHalvionUSBDevice::postCommands(std::function<R(transport::HidChannel&)> work, std::function<void(R&)> done,
+                                     SequenceKind kind) {
+  if (!channel.isConnected()) return false;
+  commands_.start();
+  const uint64_t connection = connection_;
+  const bool posted = commands_.post([this, work = std::move(work), done = std::move(done), connection, kind]() mutable {
+    auto result = std::make_shared<R>(work(channel));
+    deliver([this, result, done = std::move(done), connection, kind] {
+      if (connection != connection_) return;  // the connection it belonged to has ended
+      if (kind != SequenceKind::Background) --sequencesPending_;
+      noteSequenceResult(result->result, kind);
+      if (done) done(*result);
+    });
+  });
+  if (posted && kind != SequenceKind::Background) ++sequencesPending_;
+  return posted;
+}
 
 }  // namespace kavro::devices

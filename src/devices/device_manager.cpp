@@ -168,6 +168,7 @@ void CDeviceManager::interfaceArrivedOnWindow(int index) {
       if (opened) {
         d->channel.longTimeouts = (row.type == kTypeMouseLong) ? 1 : 0;
         d->setInterfaceRow(row);
+        d->commandInterfaceOpened();
       }
       // The tab shows even when opening failed; the row is released only
       // when its path goes away.
@@ -196,6 +197,7 @@ void CDeviceManager::interfaceGoneOnWindow(int index) {
     CHalvionUSBDevice* d = deviceForRow(match);
     if (!d) return;
     d->channel.closeChannel();  // a waiting transfer is aborted
+    d->commandInterfaceGone();  // queued sequences are dropped
     if (CDeviceOptionUI* tab = d->tab()) hideTab(tab);
     // Synchronised lighting needs at least two devices on show.
     if (visibleTabCount() < 2) {

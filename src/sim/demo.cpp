@@ -4,6 +4,8 @@
 #include <mutex>
 #include <vector>
 
+#include "profiles/profile_paths.h"
+#include "sim/device_state_file.h"
 #include "sim/emulator.h"
 #include "sim/kinds.h"
 
@@ -12,6 +14,7 @@ namespace kavro::sim {
 namespace {
 
 constexpr char kDemoPrefix[] = "demo-";
+constexpr char kDemoStateFolderName[] = "DemoDevices";
 
 std::mutex g_mutex;
 std::vector<std::unique_ptr<Emulator>>& demo() {
@@ -21,13 +24,23 @@ std::vector<std::unique_ptr<Emulator>>& demo() {
 
 }  // namespace
 
-bool startDemo(const std::string& kinds, std::string* error) {
+std::string defaultDemoStateFolder() {
+  return profiles::joinPath(profiles::userDataRoot(), kDemoStateFolderName);
+}
+
+std::string demoStateFile(const std::string& folder, DeviceKind kind) {
+  return profiles::joinPath(folder, std::string(kindName(kind)) + kStateFileExtension);
+}
+
+bool startDemo(const std::string& kinds, std::string* error, const std::string& stateFolder) {
   std::vector<DeviceKind> list;
   if (!parseKindList(kinds, list, error)) return false;
   stopDemo();
+  if (!stateFolder.empty()) profiles::ensureFolder(stateFolder);
   std::vector<std::unique_ptr<Emulator>> started;
   for (DeviceKind kind : list) {
     auto emulator = makeEmulator(kind, inProcessPresence(), kDemoPrefix);
+    if (!stateFolder.empty()) emulator->keepStateIn(demoStateFile(stateFolder, kind));
     std::string why;
     if (!emulator->plug(&why)) {
       if (error != nullptr) *error = std::string("cannot start the ") + kindName(kind) + ": " + why;

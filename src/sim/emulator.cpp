@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "sim/device_state_file.h"
 #include "sim/headset_emulator.h"
 #include "sim/keyboard_emulator.h"
 #include "sim/mouse_emulator.h"
@@ -85,6 +86,25 @@ void Emulator::shutdown() {
     iface->stop();
     iface->detachOwner();
   }
+  saveKeptState();
+}
+
+bool Emulator::keepStateIn(const std::string& path) {
+  std::lock_guard<std::mutex> lock(keepMutex_);
+  keepPath_ = path;
+  FirmwareState state;
+  const bool loaded = !path.empty() && loadStateFile(path, firmware_.kind(), firmware_.keptState(), state) &&
+                      firmware_.restoreState(state);
+  keptSaved_ = firmware_.keptGeneration();
+  return loaded;
+}
+
+void Emulator::saveKeptState() {
+  std::lock_guard<std::mutex> lock(keepMutex_);
+  if (keepPath_.empty()) return;
+  const uint64_t generation = firmware_.keptGeneration();
+  if (generation == keptSaved_) return;
+  if (saveStateFile(keepPath_, firmware_.kind(), firmware_.keptState())) keptSaved_ = generation;
 }
 
 unsigned Emulator::addInterface(uint8_t number, uint16_t vid, uint16_t pid, std::vector<uint8_t> descriptor) {
@@ -173,9 +193,11 @@ void Emulator::handleCommand(unsigned index, const uint8_t* data, size_t len) {
     generation = plugGeneration_;
   }
   stateChanged_.notify_all();
-  if (reply.answers.empty()) return;
-  if (reply.delayMs > 0 && !delayAnswer(reply.delayMs, generation)) return;
-  for (const auto& answer : reply.answers) sendOn(index, answer.data(), answer.size());
+  if (!reply.answers.empty() && (reply.delayMs == 0 || delayAnswer(reply.delayMs, generation))) {
+    for (const auto& answer : reply.answers) sendOn(index, answer.data(), answer.size());
+  }
+  // Kept after the answer, so that the host does not wait for the file.
+  saveKeptState();
 }
 
 bool Emulator::sendOn(unsigned index, const uint8_t* data, size_t len) {
@@ -204,11 +226,13 @@ bool Emulator::typeKey(unsigned deviceKey) {
 
 bool Emulator::changeSlot(unsigned slot) {
   if (!firmware_.setActiveSlot(slot)) return false;
+  saveKeptState();
   return sendNotifyUsage(kUsageSettingsChanged);
 }
 
 bool Emulator::changeEffect(uint8_t effect) {
   if (!firmware_.setEffect(effect)) return false;
+  saveKeptState();
   return sendNotifyUsage(kUsageSettingsChanged);
 }
 

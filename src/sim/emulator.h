@@ -66,6 +66,13 @@ class Emulator {
   void unplug();
   bool plugged() const;
 
+  // Keeps the device's memory in a state file (device_state_file.h), as a
+  // real device keeps its flash: what the file holds is loaded now (a
+  // missing, damaged or foreign file leaves the factory memory), and the file
+  // is written again after every change the device keeps. Without this call
+  // nothing is kept. True when memory came from the file.
+  bool keepStateIn(const std::string& path);
+
   // Full-speed pacing: one report per millisecond in each direction.
   void setTiming(bool fullSpeed) { timing_.setEnabled(fullSpeed); }
 
@@ -108,6 +115,8 @@ class Emulator {
   void handleCommand(unsigned index, const uint8_t* data, size_t len);
   // Waits delayMs unless the device is unplugged meanwhile; false when it was.
   bool delayAnswer(unsigned delayMs, uint64_t generation);
+  // Writes the state file when kept memory changed since the last write.
+  void saveKeptState();
 
   DeviceKind kind_;
   Firmware firmware_;
@@ -126,6 +135,10 @@ class Emulator {
   uint64_t plugGeneration_ = 0;  // changes on every unplug
   uint64_t requestsSeen_ = 0;
   bool shutDown_ = false;
+
+  std::mutex keepMutex_;  // the state file and what was last written to it
+  std::string keepPath_;
+  uint64_t keptSaved_ = 0;
 };
 
 // Builds an emulator of the kind. Interface names get namePrefix in front.

@@ -267,6 +267,7 @@ wire::Packet Firmware::execute(const Request& rq, bool& violation) {
     case wire::kWriteColorBank:
       write(area, rq);
       std::memcpy(committedBanks_.data() + rq.offset, rq.data, rq.length);
+      ++keptGeneration_;
       break;
     default:
       if (isRead(rq.command)) {
@@ -291,6 +292,7 @@ wire::Packet Firmware::execute(const Request& rq, bool& violation) {
 void Firmware::commit() {
   committedSettings_ = settings_;
   committedKeys_ = keyTable_;
+  ++keptGeneration_;
 }
 
 bool Firmware::commitFrame(std::string* why) {
@@ -304,6 +306,7 @@ bool Firmware::commitFrame(std::string* why) {
   MacroSummary summary;
   if (!checkMacroImage(macro_.data(), std::min(written, macro_.size()), summary, why)) return false;
   committedMacros_ = summary;
+  ++keptGeneration_;
   return true;
 }
 
@@ -324,6 +327,7 @@ bool Firmware::setActiveSlot(unsigned slot) {
   if (slot >= config_.slotCount || settings_.empty()) return false;
   settings_[block::kSlotByte] = static_cast<uint8_t>(slot);
   committedSettings_[block::kSlotByte] = static_cast<uint8_t>(slot);
+  ++keptGeneration_;
   return true;
 }
 
@@ -333,6 +337,7 @@ bool Firmware::setEffect(uint8_t effect) {
   if (at >= settings_.size()) return false;
   settings_[at] = effect;
   committedSettings_[at] = effect;
+  ++keptGeneration_;
   return true;
 }
 
@@ -387,6 +392,36 @@ std::vector<std::string> Firmware::violationLog() const {
 Stats Firmware::stats() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return stats_;
+}
+
+FirmwareState Firmware::keptState() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return {committedSettings_, committedKeys_, committedBanks_, macro_};
+}
+
+bool Firmware::restoreState(const FirmwareState& state) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (state.settings.size() != settings_.size() || state.keyTable.size() != keyTable_.size() ||
+      state.colorBanks.size() != banks_.size() || state.macro.size() != macro_.size()) {
+    return false;
+  }
+  settings_ = committedSettings_ = state.settings;
+  keyTable_ = committedKeys_ = state.keyTable;
+  banks_ = committedBanks_ = state.colorBanks;
+  macro_ = state.macro;
+  // Macros the device acts on: the kept image, when it is one.
+  MacroSummary summary;
+  committedMacros_ = checkMacroImage(macro_.data(), macro_.size(), summary, nullptr) ? summary : MacroSummary{};
+  framed_ = false;
+  macroDirty_ = false;
+  macroWritten_ = 0;
+  ++keptGeneration_;
+  return true;
+}
+
+uint64_t Firmware::keptGeneration() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return keptGeneration_;
 }
 
 std::vector<uint8_t> Firmware::memory(Area area) const {

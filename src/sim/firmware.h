@@ -70,6 +70,10 @@ constexpr size_t kGreen = 7;
 constexpr size_t kBlue = 8;
 }  // namespace block
 
+// The brightness level a device leaves the factory with: the brightest the
+// pages offer (their sliders end at 4, although a block can say 5).
+constexpr uint8_t kFactoryBrightness = 4;
+
 // The memory areas a command addresses.
 enum class Area { None, Info, Settings, KeyTable, LightIndex, ColorBanks, Macro, Status, Frame };
 const char* areaName(Area a);
@@ -148,6 +152,14 @@ struct LedView {
   std::vector<Rgb> leds;
 };
 
+// What a device keeps while it has no power (its flash): the settings
+// memory, the key table, the colour banks and the macro memory, each as last
+// committed.
+struct FirmwareState {
+  std::vector<uint8_t> settings, keyTable, colorBanks, macro;
+  bool operator==(const FirmwareState&) const = default;
+};
+
 // A macro image as the firmware understands it (see checkMacroImage).
 struct MacroSummary {
   unsigned macros = 0;
@@ -187,6 +199,14 @@ class Firmware {
   std::vector<std::string> violationLog() const;  // most recent last, at most 64
   Stats stats() const;
 
+  // The kept memory, and the same put back (a device that is powered up
+  // again). restoreState refuses, leaving memory as it was, a state whose
+  // areas do not have this firmware's sizes.
+  FirmwareState keptState() const;
+  bool restoreState(const FirmwareState& state);
+  // Changes whenever the kept memory changes.
+  uint64_t keptGeneration() const;
+
   // Copies of memory, for inspection and for the emulator's own behaviour.
   std::vector<uint8_t> memory(Area area) const;
   // The key table the device acts on (last committed).
@@ -224,6 +244,7 @@ class Firmware {
   std::vector<uint8_t> committedSettings_, committedKeys_, committedBanks_;
   MacroSummary committedMacros_;
   bool framed_ = false;
+  uint64_t keptGeneration_ = 0;
   bool macroDirty_ = false;  // macro memory written in the open frame
   size_t macroWritten_ = 0;  // highest macro byte written in the open frame
   bool online_ = true;

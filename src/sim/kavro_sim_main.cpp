@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "platform/event.h"
+#include "profiles/profile_paths.h"
+#include "sim/demo.h"
 #include "sim/emulator.h"
 #include "sim/kinds.h"
 #include "sim/script.h"
@@ -25,7 +27,8 @@ namespace {
 using kavro::sim::ScriptRunner;
 
 constexpr char kUsage[] =
-    "Usage: kavro-sim [--dir <folder>] [--devices <list>] [--script <file>] [--timing] [--quiet]\n"
+    "Usage: kavro-sim [--dir <folder>] [--devices <list>] [--script <file>] [--state <folder> | --fresh]\n"
+    "                 [--timing] [--quiet]\n"
     "\n"
     "Serves emulated Kavro devices: one socket <name>.sock per HID interface in the\n"
     "folder (default: $KAVRO_SIM_DIR). Start Kavro Config with the same KAVRO_SIM_DIR\n"
@@ -34,6 +37,10 @@ constexpr char kUsage[] =
     "  --dir <folder>     where to put the sockets (created if missing)\n"
     "  --devices <list>   keyboard,mouse,mousepad,headset or all (default all)\n"
     "  --script <file>    run the commands of a file first, then read standard input\n"
+    "  --state <folder>   where the devices keep their memory across runs, like a\n"
+    "                     real device's flash (default: SimDevices in the user's\n"
+    "                     Kavro data folder)\n"
+    "  --fresh            start from factory memory and keep nothing\n"
     "  --timing           one report per millisecond in each direction, like USB full speed\n"
     "  --quiet            no messages on standard error except errors\n"
     "  --help             this text\n"
@@ -46,10 +53,14 @@ void onSignal(int) {
   if (g_stop != nullptr) g_stop->set();  // eventfd write: async-signal-safe
 }
 
+constexpr char kSimStateFolderName[] = "SimDevices";
+
 struct Options {
   std::string dir;
   std::string devices = "all";
   std::string script;
+  std::string state;  // empty: the default folder, unless fresh
+  bool fresh = false;
   bool timing = false;
   bool quiet = false;
 };
@@ -66,7 +77,12 @@ int parseOptions(int argc, char** argv, Options& o) {
     if (a == "--help" || a == "-h") return -1;
     if (a == "--timing") o.timing = true;
     else if (a == "--quiet") o.quiet = true;
-    else if (a == "--dir" ? !value(o.dir) : a == "--devices" ? !value(o.devices) : a == "--script" ? !value(o.script) : true) {
+    else if (a == "--fresh") o.fresh = true;
+    else if (a == "--state" ? !value(o.state)
+             : a == "--dir" ? !value(o.dir)
+             : a == "--devices" ? !value(o.devices)
+             : a == "--script" ? !value(o.script)
+             : true) {
       std::cerr << "kavro-sim: bad option " << a << " (see --help)\n";
       return 1;
     }
@@ -79,6 +95,8 @@ int parseOptions(int argc, char** argv, Options& o) {
     std::cerr << "kavro-sim: no folder: give --dir or set KAVRO_SIM_DIR\n";
     return 1;
   }
+  if (o.fresh) o.state.clear();
+  else if (o.state.empty()) o.state = kavro::profiles::joinPath(kavro::profiles::userDataRoot(), kSimStateFolderName);
   return 0;
 }
 
@@ -143,6 +161,11 @@ int main(int argc, char** argv) {
     for (auto kind : kinds) {
       devices.push_back(kavro::sim::makeEmulator(kind, presence));
       devices.back()->setTiming(opt.timing);
+      if (!opt.state.empty()) {
+        kavro::profiles::ensureFolder(opt.state);
+        const bool kept = devices.back()->keepStateIn(kavro::sim::demoStateFile(opt.state, kind));
+        if (kept && !opt.quiet) std::cerr << "kavro-sim: the " << kindName(kind) << " remembers its last run\n";
+      }
       if (!devices.back()->plug(&error)) {
         std::cerr << "kavro-sim: " << error << "\n";
         return 1;

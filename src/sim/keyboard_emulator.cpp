@@ -49,7 +49,7 @@ constexpr uint8_t kErrorRollOver = 0x01;
 
 void putLightingBlock(std::vector<uint8_t>& mem, size_t at, uint8_t effect, Rgb color, uint8_t group) {
   mem[at + block::kEffect] = effect;
-  mem[at + block::kBrightness] = 5;  // brightest level
+  mem[at + block::kBrightness] = kFactoryBrightness;
   mem[at + block::kSpeed] = 2;       // middle speed (stored as 4 - speed)
   mem[at + block::kDirection] = 1;
   mem[at + block::kMultiColor] = 1;

@@ -60,7 +60,7 @@ void putLe16(std::vector<uint8_t>& m, size_t at, uint16_t v) {
 
 void putBlock(std::vector<uint8_t>& m, size_t at, uint8_t effect) {
   m[at + block::kEffect] = effect;
-  m[at + block::kBrightness] = 5;
+  m[at + block::kBrightness] = kFactoryBrightness;
   m[at + block::kSpeed] = 2;
   m[at + block::kDirection] = 1;
   m[at + block::kMultiColor] = 1;

@@ -8,7 +8,7 @@ void putPadBlocks(std::vector<uint8_t>& m, unsigned slots, const uint8_t* effect
   for (unsigned s = 0; s < slots; ++s) {
     const size_t at = s * pad::kSlotStride;
     m[at + block::kEffect] = effects[s];
-    m[at + block::kBrightness] = 5;
+    m[at + block::kBrightness] = kFactoryBrightness;
     m[at + block::kSpeed] = 2;
     m[at + block::kDirection] = 1;
     m[at + block::kMultiColor] = 1;

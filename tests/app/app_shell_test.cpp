@@ -2,7 +2,10 @@
 // table, command-line options, private fonts and the D-Bus bridge.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -107,19 +110,56 @@ TEST_F(AppShell, MessageDialogScaling) {
 }
 
 TEST_F(AppShell, SecondInstanceTellsTheFirstAndStops) {
+  QTemporaryDir runtime;
+  ASSERT_TRUE(runtime.isValid());
   const QString name = "kavro-test-" + QUuid::createUuid().toString(QUuid::Id128).left(12);
-  SingleInstance first(name);
+  SingleInstance first(name, runtime.path());
   ASSERT_TRUE(first.acquire());
+  // Socket and lock live together in the runtime folder.
+  EXPECT_TRUE(QFileInfo(first.serverName()).exists());
+  EXPECT_EQ(QFileInfo(first.serverName()).absolutePath(), QFileInfo(runtime.path()).absoluteFilePath());
+  EXPECT_TRUE(QFileInfo(first.lockPath()).exists());
   QSignalSpy spy(&first, &SingleInstance::activationRequested);
-  SingleInstance second(name);
+  SingleInstance second(name, runtime.path());
   EXPECT_FALSE(second.acquire());
   EXPECT_TRUE(second.notifyRunning());
   ASSERT_TRUE(kavro::test::waitFor([&] { return spy.count() == 1; }));
   EXPECT_EQ(spy[0][0].toULongLong(), 0u);
   EXPECT_EQ(spy[0][1].toLongLong(), 1);
   // Nobody listening: the notice fails quietly.
-  SingleInstance lone("kavro-test-nobody-" + QUuid::createUuid().toString(QUuid::Id128).left(8));
+  SingleInstance lone("kavro-test-nobody-" + QUuid::createUuid().toString(QUuid::Id128).left(8), runtime.path());
   EXPECT_FALSE(lone.notifyRunning(100));
+}
+
+TEST_F(AppShell, CopiesWithDifferentRuntimeFoldersDoNotSeeEachOther) {
+  QTemporaryDir mine, theirs;
+  ASSERT_TRUE(mine.isValid() && theirs.isValid());
+  const QString name = "kavro-test-" + QUuid::createUuid().toString(QUuid::Id128).left(12);
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  // The runtime folder comes from the session's environment.
+  qputenv("XDG_RUNTIME_DIR", theirs.path().toUtf8());
+  SingleInstance other(name);
+  ASSERT_TRUE(other.acquire());
+  QSignalSpy otherSpy(&other, &SingleInstance::activationRequested);
+  qputenv("XDG_RUNTIME_DIR", mine.path().toUtf8());
+  SingleInstance me(name);
+  EXPECT_TRUE(me.acquire());  // another session's copy does not stop this one
+  EXPECT_NE(me.serverName(), other.serverName());
+  SingleInstance again(name);
+  EXPECT_FALSE(again.acquire());
+  EXPECT_TRUE(again.notifyRunning());
+  kavro::test::waitFor([] { return false; }, 200);
+  EXPECT_EQ(otherSpy.count(), 0);  // the notice went to this session's copy only
+  if (saved.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+  else qputenv("XDG_RUNTIME_DIR", saved);
+
+  // Without a runtime folder the copy makes one of its own user's.
+  qunsetenv("XDG_RUNTIME_DIR");
+  const QString fallback = userRuntimeFolder();
+  ASSERT_FALSE(fallback.isEmpty());
+  EXPECT_EQ(QFileInfo(fallback).ownerId(), ::getuid());
+  EXPECT_EQ(QFileInfo(fallback).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+  if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 TEST_F(AppShell, ControlTableHasTheTwentyThreeNamesInOrder) {

@@ -93,6 +93,13 @@ void KeyboardDeviceTest::open(devices::CHalvionKeyboardDevice& d) {
   ASSERT_TRUE(d.channel.openPath(path));
 }
 
+void KeyboardDeviceTest::settle(devices::CHalvionKeyboardDevice& d) { ASSERT_TRUE(d.waitForCommands(20000)); }
+
+void KeyboardDeviceTest::connectDevice(devices::CHalvionKeyboardDevice& d) {
+  d.onConnected();
+  settle(d);
+}
+
 void KeyboardDeviceTest::putBlock(devices::CHalvionKeyboardDevice& d, uint8_t slot,
                                   const keyboard::SettingsBlock& block) {
   ASSERT_EQ(transport::writeSettings(d.channel, block.data(), block.size(), keyboard::settingsBlockAddress(slot)),

@@ -50,6 +50,11 @@ class KeyboardDeviceTest : public ::testing::Test {
   std::unique_ptr<devices::CHalvionKeyboardDevice> makeDevice();
   // Opens the device's channel on the emulator's command interface.
   void open(devices::CHalvionKeyboardDevice& d);
+  // Waits until the device's queued command sequences have run and their
+  // results have been handled.
+  void settle(devices::CHalvionKeyboardDevice& d);
+  // First connect, waited for.
+  void connectDevice(devices::CHalvionKeyboardDevice& d);
   // Writes a settings block into the emulator's memory at slot s.
   void putBlock(devices::CHalvionKeyboardDevice& d, uint8_t slot, const keyboard::SettingsBlock& block);
   std::string userFolder() const;

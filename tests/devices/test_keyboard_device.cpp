@@ -46,7 +46,7 @@ int deviceKeyAt(unsigned position) {
 TEST_F(KeyboardDeviceTest, FirstConnectSendsTheSetUpSequenceMapsKeysAndLoadsTheProfile) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
 
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x01, 0x03, 0x07, 0x1B, 0x02, 0x05}));
   const auto sent = recorder_.commands();
@@ -79,13 +79,14 @@ TEST_F(KeyboardDeviceTest, FirstConnectSendsTheSetUpSequenceMapsKeysAndLoadsTheP
 TEST_F(KeyboardDeviceTest, ReadsTheBlockOfTheActiveSlotAndStoresItInTheProfile) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   putBlock(*d, 2, blockWith(7, 4));
   ASSERT_TRUE(emulator_->firmware().setActiveSlot(2));
   d->channel.stateFlag = 1;
   recorder_.clear();
 
   d->readSettings();
+  settle(*d);
 
   const auto sent = recorder_.commands();
   ASSERT_EQ(sent.size(), 2u);
@@ -103,10 +104,11 @@ TEST_F(KeyboardDeviceTest, ReadsTheBlockOfTheActiveSlotAndStoresItInTheProfile) 
 TEST_F(KeyboardDeviceTest, AFailedReadKeepsStateAndProfile) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   const auto before = d->lightState();
   emulator_->firmware().addFault({sim::FaultKind::Refuse, 2, 0x05, 0});
   d->readSettings();
+  settle(*d);
   EXPECT_EQ(d->lightState(), before);
   emulator_->firmware().clearFaults();
 }
@@ -114,7 +116,7 @@ TEST_F(KeyboardDeviceTest, AFailedReadKeepsStateAndProfile) {
 TEST_F(KeyboardDeviceTest, WritesTheSettingsBlockInOneFrameWithSpeedReversed) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   devices::DeviceLightParams p = d->getLightParams();
   p.light.mode = 5;
   p.light.speedLevel = 0;
@@ -122,7 +124,8 @@ TEST_F(KeyboardDeviceTest, WritesTheSettingsBlockInOneFrameWithSpeedReversed) {
   d->setLightParams(p);
   recorder_.clear();
 
-  EXPECT_EQ(d->writeLightSettings(), transport::kCmdOk);
+  EXPECT_EQ(d->writeLightSettings(), transport::kCmdOk);  // queued
+  settle(*d);
 
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x01, 0x06, 0x02}));
   EXPECT_EQ(recorder_.commands()[1], (SentCommand{0x06, 26, 0}));
@@ -134,7 +137,7 @@ TEST_F(KeyboardDeviceTest, WritesTheSettingsBlockInOneFrameWithSpeedReversed) {
 
 TEST_F(KeyboardDeviceTest, AClosedChannelSendsNothing) {
   auto d = makeDevice();
-  d->onConnected();
+  connectDevice(*d);
   EXPECT_EQ(d->writeLightSettings(), 0);
   EXPECT_EQ(d->writeKeyAssignments(), 0);
   EXPECT_EQ(d->writeMacros(), 0);
@@ -155,7 +158,7 @@ TEST_F(KeyboardDeviceTest, KeyWritesTouchOnlyMappedKeysAndDuplicatesGoToTheLowes
   std::vector<uint8_t> buffer(512);
   std::copy(table.begin(), table.end(), buffer.begin());
   ASSERT_EQ(transport::writeKeyTable(d->channel, buffer.data(), 0), transport::kCmdOk);
-  d->onConnected();
+  connectDevice(*d);
 
   const unsigned p0 = sim::keyboard::deviceKeys()[0].position;
   const unsigned p1 = sim::keyboard::deviceKeys()[1].position;
@@ -169,6 +172,7 @@ TEST_F(KeyboardDeviceTest, KeyWritesTouchOnlyMappedKeysAndDuplicatesGoToTheLowes
   d->setKeyAssignments(list);
   recorder_.clear();
   EXPECT_EQ(d->writeKeyAssignments(), 1);
+  settle(*d);
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x03, 0x01, 0x09, 0x02}));
 
   const auto written = emulator_->firmware().committedKeyTable();
@@ -201,25 +205,28 @@ void writeMacros(const std::string& folder, int n1, int n2) {
 TEST_F(KeyboardDeviceTest, MacroImageAtCapacityIsSentAndOneEventOverIsCounted) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   EXPECT_EQ(d->writeMacros(), 0);  // no macro list yet: nothing to send
+  settle(*d);
   // 16 + 6 x 2 + 4 x 2297 = 9216 bytes = 72 x 128, the emulator's capacity.
   writeMacros(userFolder(), 1000, 1297);
   recorder_.clear();
   EXPECT_EQ(d->writeMacros(), 0);
+  settle(*d);
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x03, 0x01, 0x15, 0x02}));
   EXPECT_EQ(emulator_->firmware().committedMacros().events, 2297u);
 
   writeMacros(userFolder(), 1000, 1298);
   recorder_.clear();
   EXPECT_EQ(d->writeMacros(), 2);
+  settle(*d);
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x03}));
 }
 
 TEST_F(KeyboardDeviceTest, MacroKeysOfRemovedMacrosFallBackToTheirDefaults) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   writeMacros(userFolder(), 1, 1);
   auto list = d->keyAssignments();
   list[30].code = {0x70, 1, 0};  // macro 1: exists
@@ -238,7 +245,7 @@ TEST_F(KeyboardDeviceTest, PaintedCustomColourGoesToTheSelectedBank) {
   auto d = makeDevice();
   open(*d);
   putBlock(*d, 0, blockWith(devices::kCustomColorEffect, 2, 3));
-  d->onConnected();
+  connectDevice(*d);
   ASSERT_EQ(d->lightState().customGroup, 3);
   const unsigned position = 64;  // A
   const uint8_t led = d->ledPositions()[position];
@@ -246,6 +253,7 @@ TEST_F(KeyboardDeviceTest, PaintedCustomColourGoesToTheSelectedBank) {
   recorder_.clear();
 
   EXPECT_EQ(d->paintCustomKey(position, 0x00FF8040), transport::kCmdOk);  // red 0x40, green 0x80, blue 0xFF
+  settle(*d);
 
   const auto sent = recorder_.commands();
   ASSERT_FALSE(sent.empty());
@@ -258,6 +266,7 @@ TEST_F(KeyboardDeviceTest, PaintedCustomColourGoesToTheSelectedBank) {
   // Other effects do not paint.
   putBlock(*d, 0, blockWith(4, 2, 3));
   d->readSettings();
+  settle(*d);
   recorder_.clear();
   EXPECT_EQ(d->paintCustomKey(position, 0x000000FF), 0);
   EXPECT_TRUE(recorder_.commands().empty());
@@ -267,7 +276,7 @@ TEST_F(KeyboardDeviceTest, PanelColourGroupsAreStoredShownAndSentToTheDevice) {
   auto d = makeDevice();
   open(*d);
   putBlock(*d, 0, blockWith(devices::kCustomColorEffect, 2, 1));
-  d->onConnected();
+  connectDevice(*d);
   devices::ILightCustomColors& colors = *d;
   ASSERT_EQ(colors.customColorKeyCount(), 126);
   const unsigned position = 64;
@@ -276,6 +285,7 @@ TEST_F(KeyboardDeviceTest, PanelColourGroupsAreStoredShownAndSentToTheDevice) {
   colors.setCustomKeyColor(500, 1, 1, 1);  // out of range: ignored
   colors.refreshCustomPreview();
   colors.storeCustomColors(1);  // the group the device shows: written to bank 1
+  settle(*d);
   const auto banks = emulator_->firmware().memory(sim::Area::ColorBanks);
   const size_t at = 512 + 3u * led;
   EXPECT_EQ(std::vector<uint8_t>(banks.begin() + at, banks.begin() + at + 3), (std::vector<uint8_t>{9, 8, 7}));
@@ -285,10 +295,12 @@ TEST_F(KeyboardDeviceTest, PanelColourGroupsAreStoredShownAndSentToTheDevice) {
   colors.setCustomKeyColor(position, 1, 2, 3);
   recorder_.clear();
   colors.storeCustomColors(2);
+  settle(*d);
   EXPECT_TRUE(recorder_.commands().empty());
   colors.setCustomGroupIndex(2);
   EXPECT_EQ(d->lightState().customGroup, 2);
   colors.showCustomGroup(2);
+  settle(*d);
   const auto after = emulator_->firmware().memory(sim::Area::ColorBanks);
   const size_t at2 = 2 * 512 + 3u * led;
   EXPECT_EQ(std::vector<uint8_t>(after.begin() + at2, after.begin() + at2 + 3), (std::vector<uint8_t>{1, 2, 3}));
@@ -299,7 +311,7 @@ TEST_F(KeyboardDeviceTest, DeviceKeyPressLightsThePreviewAndThreadsStopCleanly) 
   auto d = makeDevice();
   open(*d);
   putBlock(*d, 0, blockWith(7, 2));
-  d->onConnected();
+  connectDevice(*d);
   d->attachNotifyInterface(sim::test::notifyPath(*emulator_));
   ASSERT_TRUE(d->listening());
   d->show();  // the preview runs only while its page can be seen
@@ -330,7 +342,7 @@ TEST_F(KeyboardDeviceTest, DeviceKeyPressLightsThePreviewAndThreadsStopCleanly) 
 TEST_F(KeyboardDeviceTest, SelectingAProfileLoadsItsDocumentAndSendsItsSettings) {
   auto d = makeDevice();
   open(*d);
-  d->onConnected();
+  connectDevice(*d);
   // A second profile whose lighting differs from the device's.
   Json::Value doc = profiles::readJsonDocument(d->profileData().getProfilePath());
   doc["Device"][0]["LightInfo"]["SelectItem"] = 12;
@@ -339,6 +351,7 @@ TEST_F(KeyboardDeviceTest, SelectingAProfileLoadsItsDocumentAndSendsItsSettings)
   recorder_.clear();
 
   EXPECT_EQ(d->selectProfile(id), 0);
+  settle(*d);
   EXPECT_EQ(d->lightState().effect, 12);
   EXPECT_EQ(d->profileData().getProfilePath(), profiles::joinPath(userFolder(), id + ".Json"));
   EXPECT_EQ(emulator_->firmware().memory(sim::Area::Settings)[keyboard::kSbEffect], 12);
@@ -365,7 +378,7 @@ TEST_F(KeyboardDeviceTest, FailedSavesAreReportedAndTheUnsavedStateIsSavedLater)
   d->setSaveFailureSink(&sink);
   open(*d);
   putBlock(*d, 0, blockWith(devices::kCustomColorEffect, 2, 1));
-  d->onConnected();
+  connectDevice(*d);
   ASSERT_TRUE(sink.paths.empty());
   const std::string path = d->profileData().getProfilePath();
   const std::string before = fileText(path);
@@ -389,4 +402,22 @@ TEST_F(KeyboardDeviceTest, FailedSavesAreReportedAndTheUnsavedStateIsSavedLater)
   EXPECT_EQ(colors[64].red, 0xFF);
   EXPECT_EQ(colors[65].green, 0xFF);
   EXPECT_EQ(colors[66].blue, 0xFF);
+}
+
+TEST_F(KeyboardDeviceTest, UnpluggingDuringASequenceEndsItAndDropsItsResult) {
+  auto d = makeDevice();
+  open(*d);
+  connectDevice(*d);
+  const uint64_t seen = emulator_->firmware().stats().requests;
+  emulator_->firmware().addFault({sim::FaultKind::Silence, -1, 0, 0});
+  EXPECT_EQ(d->writeLightSettings(), transport::kCmdOk);  // returns at once
+  ASSERT_TRUE(emulator_->waitForRequests(seen + 1, 5000));  // the worker waits for the begin's answer
+  // The interface goes: the waiting transfer ends, the rest is dropped, and
+  // what the old connection's sequence found out does not reach the page.
+  d->channel.closeChannel();
+  d->commandInterfaceGone();
+  test::waitFor([] { return false; }, 100);
+  EXPECT_TRUE(d->isAnswering());
+  EXPECT_EQ(d->writeLightSettings(), transport::kResultNoAnswer);  // nothing is posted on a closed channel
+  emulator_->firmware().clearFaults();
 }

@@ -46,7 +46,7 @@ TEST_F(KeyboardDeviceTest, PagePaintsTheRunningWaveOnTheKeys) {
   b[keyboard::kSbDirection] = 1;
   b[keyboard::kSbMultiColor] = 1;
   putBlock(*d, 0, b);
-  d->onConnected();
+  connectDevice(*d);
   w.ShowWindow(true, false);
   ASSERT_TRUE(d->needsFrames());
 

@@ -83,7 +83,7 @@ class SimProcess {
     if (pid == 0) {
       ::dup2(in[0], STDIN_FILENO);
       ::close(in[1]);
-      ::execl(KAVRO_SIM_EXE, KAVRO_SIM_EXE, "--dir", dir.c_str(), "--devices", devices, "--quiet", nullptr);
+      ::execl(KAVRO_SIM_EXE, KAVRO_SIM_EXE, "--dir", dir.c_str(), "--devices", devices, "--fresh", "--quiet", nullptr);
       ::_exit(127);
     }
     ::close(in[0]);

@@ -41,6 +41,7 @@ CHalvionKeyboardDevice::CHalvionKeyboardDevice(QWidget* parent)
 }
 
 CHalvionKeyboardDevice::~CHalvionKeyboardDevice() {
+  stopCommandWorker();
   previewWorker_.stop();
   stopInput();
 }

@@ -8,7 +8,9 @@
 //
 // The protocol and block logic lives in kavro_keyboard_core and the effects
 // in kavro_lighting; this class ties them to the channel, the files and the
-// page.
+// page. Its command sequences (keyboard_sequences.h) run on the device's
+// command worker; the methods below post them and return at once, and the
+// results are applied on the window thread when they come back.
 #include <QPointer>
 
 #include <array>
@@ -23,6 +25,7 @@
 #include "devices/device_worker.h"
 #include "devices/keyboard/keyboard_colors.h"
 #include "devices/keyboard/keyboard_positions.h"
+#include "devices/keyboard/keyboard_sequences.h"
 #include "devices/keyboard/keyboard_settings.h"
 #include "devices/lighting/keyboard_preview.h"
 #include "profiles/keyboard_profile_data.h"
@@ -77,13 +80,15 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void detachNotifyInterface() override;
   void refreshKeyCaptions() override;
   void onDisconnected() override;
-  // 0x03, begin, 0x09, end. 1 when the table was written; the command's
-  // result when it failed; 0 when nothing could be written.
+  // 0x03, begin, 0x09, end. 1 when the table was queued; 0 when there is no
+  // table to write (closed channel, tables not read).
   int writeKeyAssignments() override;
   // Every key back to its default, saved and written.
   int resetKeyAssignments() override;
-  // 0 written or no macro list, -1 no image or the download failed, > 0 the
-  // number of 4-byte events by which the image is too long.
+  // 0x03, begin, 0x15, end. 0 queued or no macro list, -1 no image, > 0 the
+  // number of 4-byte events by which the image is too long for the memory
+  // (nothing is sent then). A download the device refuses shows as the page's
+  // not-answering line.
   int writeMacros() override;
   int writeLightSettings() override { return writeSettings(0, 0); }
   void collectNameLists() override;
@@ -113,7 +118,8 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   int selectProfile(const std::string& id);
   // Reads the settings block from the device into the state and the profile.
   void readSettings();
-  // begin, 0x06 (26 bytes at slot x 25), end; the result of 0x06.
+  // begin, 0x06 (26 bytes at slot x 25), end, with the block of the current
+  // state. 1 when queued, 0 when the channel is closed.
   int writeSettings(uint8_t slot, uint8_t firstByte);
   // The lighting state, per-key list and custom steps from the profile into the preview.
   void loadLightState();
@@ -126,7 +132,9 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   bool resetDanglingMacroKeys();
   // Effect 20: paints a key in the custom bank and writes the bank.
   int paintCustomKey(size_t position, uint32_t colorRef);
-  // The custom bank to the device (0x0B at bank "CustomGroup").
+  // The custom bank to the device (0x0B at bank "CustomGroup"). 1 when
+  // queued, 0 when nothing is sent (closed channel, long time-outs, or the
+  // short rest after a failed write).
   int writeCustomColors();
   // The current preview colours, scaled by their brightness, to the bank.
   int writeScaledColors();
@@ -142,7 +150,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void setKeyAssignments(const std::vector<profiles::KeyAssignment>& list);
   keyboard::PositionMap tablePositions() const;
   keyboard::PositionMap ledPositions() const;
-  uint8_t deviceKeyCount() const { return deviceKeys_; }
+  uint8_t deviceKeyCount() const { return tables_.keys; }
   const std::vector<std::string>& macroNames() const { return macroNames_; }
   const std::vector<std::string>& lightNames() const { return lightNames_; }
   bool previewRunning() const { return previewWorker_.running(); }
@@ -155,9 +163,15 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
  protected:
   void showEvent(QShowEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  void reanswered() override { postSettingsRead(true); }
+  void probeSilentDevice() override { postSettingsRead(true); }
 
  private:
-  void readDeviceTables();
+  void arrived(const keyboard::ArrivalRead* read);
+  void postSettingsRead(bool show);
+  // A block read from the device into the state and the profile; at first
+  // connect, the block the program left at exit sends the profile back instead.
+  void applySettingsRead(const keyboard::SettingsRead& read, bool firstConnect);
   void buildPositionMaps();
   std::string selectedProfileId();
   void readProfileDocuments();
@@ -182,11 +196,8 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   std::vector<profiles::KeyAssignment> assignments_;
   std::vector<std::string> macroNames_, lightNames_;
 
-  // Device tables of the current connection.
-  std::array<uint8_t, keyboard::kDeviceTableBufferSize> keyTable_{};
-  std::array<uint8_t, keyboard::kDeviceTableBufferSize> lightIndex_{};
-  uint8_t deviceKeys_ = 0;
-  bool tablesRead_ = false;
+  // Device tables of the current connection (the device info is the base's).
+  keyboard::DeviceTables tables_;
   mutable std::mutex mapMutex_;  // the position maps, read by the input thread
   keyboard::PositionMap tablePos_{}, ledPos_{};
 

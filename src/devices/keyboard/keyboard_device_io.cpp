@@ -1,8 +1,11 @@
 // The keyboard device's traffic: connection set-up, settings, key tables,
-// macros and per-key colours. Every sequence is skipped on a closed channel;
-// the results of its commands do not stop it and end is always sent.
+// macros and per-key colours. Each operation takes what its sequence needs
+// from the window thread's state, posts the sequence to the command worker
+// and applies the result when it comes back. Nothing is posted on a closed
+// channel.
 #include "devices/keyboard/keyboard_device.h"
 
+#include "devices/keyboard/keyboard_exit_record.h"
 #include "devices/keyboard/keyboard_macro_image.h"
 #include "devices/keyboard/keyboard_macro_source.h"
 #include "platform/debug.h"
@@ -16,32 +19,41 @@ using transport::kCmdOk;
 
 // ---- connection set-up --------------------------------------------------------
 
-void CHalvionKeyboardDevice::readDeviceTables() {
-  if (!channel.isConnected()) return;
-  transport::beginConfig(channel);
-  transport::readDeviceInfo(channel, deviceInfo.data());
-  const uint8_t keys = deviceInfo[transport::kDeviceInfoKeyCount];
-  if (channel.setDataLength(static_cast<uint16_t>(keys * keyboard::kKeyCodeBytes))) {
-    deviceKeys_ = keys;
-    transport::readKeyTable(channel, keyTable_.data());
-    transport::readKeyIndexTable(channel, lightIndex_.data());
-    tablesRead_ = keyboard::keyTableFits(keys);
-  } else {
-    // A table longer than the buffer: nothing is read and no key is mapped.
-    deviceKeys_ = keys;
-    tablesRead_ = false;
+void CHalvionKeyboardDevice::onConnected() {
+  channel.stateFlag = 0;
+  keyboard::DeviceTables previous = tables_;
+  previous.info = deviceInfo;
+  const uint8_t lastSlot = lastSlot_;
+  const bool posted = postCommands<keyboard::ArrivalRead>(
+      [previous, lastSlot](transport::HidChannel& ch) { return keyboard::readOnArrival(ch, previous, lastSlot); },
+      [this](keyboard::ArrivalRead& read) { arrived(&read); }, SequenceKind::StateRead);
+  // A closed channel reads nothing: the profile is still loaded and shown.
+  if (!posted) arrived(nullptr);
+}
+
+// The window-thread half of the first connect: the tables and the block came
+// back (or nothing was read); maps, profile, settings, page and preview.
+void CHalvionKeyboardDevice::arrived(const keyboard::ArrivalRead* read) {
+  if (read) {
+    tables_ = read->tables;
+    deviceInfo = read->tables.info;
   }
-  transport::endConfig(channel, 1);
+  buildPositionMaps();
+  loadProfile();
+  if (read) applySettingsRead(read->settings, true);
+  showSettings();
+  startPreview();
 }
 
 void CHalvionKeyboardDevice::buildPositionMaps() {
   keyboard::PositionMap table;
   table.fill(keyboard::kUnmapped);
   keyboard::PositionMap leds = table;
-  if (tablesRead_) {
-    const size_t codeBytes = static_cast<size_t>(deviceKeys_) * keyboard::kKeyCodeBytes;
-    table = keyboard::buildKeyToTablePos(std::span<const uint8_t>(keyTable_.data(), codeBytes), deviceKeys_);
-    leds = keyboard::buildKeyToLed(table, std::span<const uint8_t>(lightIndex_.data(), deviceKeys_), deviceKeys_);
+  if (tables_.tablesRead) {
+    const size_t keys = tables_.keys;
+    const size_t codeBytes = keys * keyboard::kKeyCodeBytes;
+    table = keyboard::buildKeyToTablePos(std::span<const uint8_t>(tables_.keyTable.data(), codeBytes), keys);
+    leds = keyboard::buildKeyToLed(table, std::span<const uint8_t>(tables_.lightIndex.data(), keys), keys);
   }
   {
     std::lock_guard<std::mutex> lock(mapMutex_);
@@ -66,19 +78,7 @@ keyboard::PositionMap CHalvionKeyboardDevice::ledPositions() const {
   return ledPos_;
 }
 
-void CHalvionKeyboardDevice::onConnected() {
-  readDeviceTables();
-  buildPositionMaps();
-  loadProfile();
-  readSettings();
-  showSettings();
-  startPreview();
-}
-
-void CHalvionKeyboardDevice::onRefreshTimer() {
-  readSettings();
-  showSettings();
-}
+void CHalvionKeyboardDevice::onRefreshTimer() { postSettingsRead(true); }
 
 void CHalvionKeyboardDevice::onDisconnected() {
   previewWorker_.stop();
@@ -87,22 +87,32 @@ void CHalvionKeyboardDevice::onDisconnected() {
 
 // ---- settings block -----------------------------------------------------------
 
-void CHalvionKeyboardDevice::readSettings() {
+void CHalvionKeyboardDevice::readSettings() { postSettingsRead(false); }
+
+void CHalvionKeyboardDevice::postSettingsRead(bool show) {
   channel.stateFlag = 0;
-  if (!channel.isConnected()) return;
-  uint8_t slot = lastSlot_;
-  if (transport::readSettings(channel, &slot, keyboard::kSlotByteLength, keyboard::kSlotByteAddress) == kCmdOk) {
-    lastSlot_ = slot;
-  }
-  keyboard::SettingsBlock block{};
-  if (transport::readSettings(channel, block.data(), block.size(), keyboard::settingsBlockAddress(lastSlot_)) !=
-      kCmdOk) {
-    // Nothing new was read: the state and the profile keep what they hold.
+  const uint8_t lastSlot = lastSlot_;
+  postCommands<keyboard::SettingsRead>(
+      [lastSlot](transport::HidChannel& ch) { return keyboard::readSettingsBlock(ch, lastSlot); },
+      [this, show](keyboard::SettingsRead& read) {
+        applySettingsRead(read, false);
+        if (show) showSettings();
+      },
+      SequenceKind::StateRead);
+}
+
+void CHalvionKeyboardDevice::applySettingsRead(const keyboard::SettingsRead& read, bool firstConnect) {
+  lastSlot_ = read.slot;
+  // Nothing new was read: the state and the profile keep what they hold.
+  if (!read.blockRead) return;
+  lastBlock_ = read.block;
+  if (firstConnect && keyboard::isOurExitBlock(read.block, keyboard::readExitRecord(userDataFolder()))) {
+    dbg::write("keyboard: the block left at exit is unchanged; the profile's lighting goes back\n");
+    writeSettings(0, 0);
     return;
   }
-  lastBlock_ = block;
   profiles::LightSetting light = light_;
-  keyboard::decodeSettingsBlock(block, light, system_);
+  keyboard::decodeSettingsBlock(read.block, light, system_);
   storeLightState(light);
   {
     std::lock_guard<std::mutex> lock(dataLockA_);
@@ -115,33 +125,31 @@ void CHalvionKeyboardDevice::readSettings() {
 }
 
 int CHalvionKeyboardDevice::writeSettings(uint8_t slot, uint8_t firstByte) {
-  if (!channel.isConnected()) return transport::kResultNoAnswer;
   keyboard::SettingsBlock block = keyboard::encodeSettingsBlock(light_, system_);
   block[keyboard::kSbFirstByte] = firstByte;
-  transport::beginConfig(channel);
-  const int r = transport::writeSettings(channel, block.data(), block.size(), keyboard::settingsBlockAddress(slot));
-  transport::endConfig(channel, 1);
-  return r;
+  const bool posted = postCommands<CommandOutcome>(
+      [block, slot](transport::HidChannel& ch) { return CommandOutcome{keyboard::writeSettingsBlock(ch, block, slot)}; },
+      {});
+  return posted ? kCmdOk : transport::kResultNoAnswer;
 }
 
 // ---- key table ------------------------------------------------------------------
 
 int CHalvionKeyboardDevice::writeKeyAssignments() {
-  if (!channel.isConnected()) return transport::kResultNoAnswer;
-  transport::readDeviceInfo(channel, deviceInfo.data());
-  if (!tablesRead_) return transport::kResultNoAnswer;
-  const std::vector<uint8_t> image = keyboard::keyTableImage(
-      std::span<const uint8_t>(keyTable_.data(), static_cast<size_t>(deviceKeys_) * keyboard::kKeyCodeBytes),
-      deviceKeys_, tablePositions(), assignments_);
-  if (image.empty()) return transport::kResultNoAnswer;
-  // The channel sends dataLength bytes; the image is exactly that long.
-  std::array<uint8_t, keyboard::kDeviceTableBufferSize> buffer{};
-  std::copy(image.begin(), image.end(), buffer.begin());
-  channel.setDataLength(static_cast<uint16_t>(image.size()));
-  transport::beginConfig(channel);
-  const int r = transport::writeKeyTable(channel, buffer.data(), 0);
-  transport::endConfig(channel, 1);
-  return r;
+  std::vector<uint8_t> image;
+  if (tables_.tablesRead) {
+    image = keyboard::keyTableImage(
+        std::span<const uint8_t>(tables_.keyTable.data(), static_cast<size_t>(tables_.keys) * keyboard::kKeyCodeBytes),
+        tables_.keys, tablePositions(), assignments_);
+  }
+  const keyboard::DeviceInfo info = deviceInfo;
+  // The device info is refreshed first, also when there is no table to write.
+  const bool posted = postCommands<keyboard::InfoWrite>(
+      [info, image](transport::HidChannel& ch) { return keyboard::writeKeyTableImage(ch, info, image); },
+      [this](keyboard::InfoWrite& w) {
+        if (w.infoRead) deviceInfo = w.info;
+      });
+  return posted && !image.empty() ? kCmdOk : transport::kResultNoAnswer;
 }
 
 int CHalvionKeyboardDevice::resetKeyAssignments() {
@@ -165,21 +173,23 @@ bool CHalvionKeyboardDevice::resetDanglingMacroKeys() {
 
 int CHalvionKeyboardDevice::writeMacros() {
   if (!channel.isConnected()) return 0;
-  transport::readDeviceInfo(channel, deviceInfo.data());
   const keyboard::MacroSource source = keyboard::loadMacroSource(userDataFolder());
+  const keyboard::DeviceInfo info = deviceInfo;
+  postCommands<keyboard::InfoWrite>(
+      [info, source](transport::HidChannel& ch) { return keyboard::writeMacroMemory(ch, info, source); },
+      [this](keyboard::InfoWrite& w) {
+        if (w.infoRead) deviceInfo = w.info;
+        if (w.result != kCmdOk) dbg::printf("macro download failed: %d\n", w.result);
+      });
   if (!source.hasIndex) return 0;
-  const keyboard::MacroDownload plan =
-      keyboard::planMacroDownload(source.macros, deviceInfo[transport::kDeviceInfoFixed]);
+  // The answer for the macro panel: the memory the refreshed device info
+  // will give (the read always reports the same size; before the first read
+  // the record is still empty).
+  uint8_t units = info[transport::kDeviceInfoFixed];
+  if (units == 0) units = transport::kDeviceInfoFixedValue;
+  const keyboard::MacroDownload plan = keyboard::planMacroDownload(source.macros, units);
   if (plan.overflow > 0) return plan.overflow;
-  if (plan.image.empty()) return -1;
-  transport::beginConfig(channel);
-  const int r = transport::writeMacroData(channel, plan.image.data(), plan.image.size());
-  transport::endConfig(channel, 1);
-  if (r != kCmdOk) {
-    dbg::printf("macro download failed: %d\n", r);
-    return -1;
-  }
-  return 0;
+  return plan.image.empty() ? -1 : 0;
 }
 
 // ---- custom colours (effect 20) ------------------------------------------------
@@ -195,13 +205,16 @@ std::vector<keyboard::PreviewColor> CHalvionKeyboardDevice::customBank() {
 
 int CHalvionKeyboardDevice::sendColors(const keyboard::ColorBuffer& buffer) {
   if (!channel.isConnected() || channel.longTimeouts.load()) return transport::kResultNoAnswer;
-  // After a failed write the device gets a short rest; the window thread is
-  // not put to sleep for it, the writes in the pause are dropped instead.
+  // After a failed write the device gets a short rest; the writes in the
+  // pause are dropped.
   if (tickMs() < colorPauseUntil_) return transport::kResultNoAnswer;
-  const int r = transport::writeLedColors(channel, buffer.data(), keyboard::kCustomColorSendLength,
-                                          light_.customGroup, keyboard::kCustomColorBankStride);
-  if (r != kCmdOk) colorPauseUntil_ = tickMs() + kFailedFramePauseMs;
-  return r;
+  const uint8_t bank = light_.customGroup;
+  const bool posted = postCommands<CommandOutcome>(
+      [buffer, bank](transport::HidChannel& ch) { return CommandOutcome{keyboard::writeColorBank(ch, buffer, bank)}; },
+      [this](CommandOutcome& sent) {
+        if (sent.result != kCmdOk) colorPauseUntil_ = tickMs() + kFailedFramePauseMs;
+      });
+  return posted ? kCmdOk : transport::kResultNoAnswer;
 }
 
 int CHalvionKeyboardDevice::paintCustomKey(size_t position, uint32_t colorRef) {
