@@ -82,7 +82,7 @@ def radio_row(prefix, group, texts, indent):
 
 def system_settings(indent):
     i1, i2 = indent + "  ", indent + "    "
-    return f"""{indent}<VerticalLayout name="keyboard_system_layout" inset="24,16,24,16" childpadding="14">
+    return f"""{indent}<VerticalLayout name="keyboard_system_layout" userdata="system_Op_tab" inset="24,16,24,16" childpadding="14">
 {i1}<Label text="keyboard_system_title" height="28" textcolor="{TEXT}"/>
 {i1}<HorizontalLayout height="30" childpadding="24">
 {i2}<CheckBox name="winlockflag_option" text="keyboard_winlock_text" style="keyboard_check_style"/>
@@ -119,6 +119,18 @@ def system_settings(indent):
 {indent}</VerticalLayout>"""
 
 
+def pending_page(name, tab, panel_class, panel_name, text_prefix, indent):
+    """A feature page whose panel is not part of the program yet: the panel's
+    element (which creates nothing until its class exists) and a short line
+    on what the page will hold. The line goes when the panel comes."""
+    i1 = indent + "  "
+    return f"""{indent}<VerticalLayout name="{name}" userdata="{tab}" childalign="center" childvalign="vcenter" childpadding="8">
+{i1}<{panel_class} name="{panel_name}"/>
+{i1}<Label text="{text_prefix}_title" width="640" height="28" align="center" font="2" textcolor="{TEXT}"/>
+{i1}<Text text="{text_prefix}_text" width="640" height="44" align="center" textcolor="{TEXT_DIM}"/>
+{indent}</VerticalLayout>"""
+
+
 def page(keys):
     panel_w = round(PICTURE_UNITS[0] * UNIT) + 2 * PANEL_INSET
     panel_h = round(PICTURE_UNITS[1] * UNIT) + 2 * PANEL_INSET
@@ -149,9 +161,9 @@ def page(keys):
       <Control/>
     </HorizontalLayout>
     <TabLayout name="keyboard_function_tablayout" bkcolor="{PANEL_BK}" bordercolor="{PANEL_BORDER}" bordersize="1" borderround="8,8">
-      <LightControl name="LightControlItem"/>
-      <KeySetControl name="KeySetControlItem"/>
-      <MacroControl name="MacroControlItem"/>
+      <LightControl name="LightControlItem" userdata="deng_Op_tab"/>
+{pending_page("keyboard_keyset_page", "key_Op_tab", "KeySetControl", "KeySetControlItem", "keyboard_keyset_pending", "      ")}
+{pending_page("keyboard_macro_page", "macro_Op_tab", "MacroControl", "MacroControlItem", "keyboard_macro_pending", "      ")}
 {system_settings("      ")}
     </TabLayout>
   </VerticalLayout>

@@ -98,6 +98,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
   if (isType(msg, DUI_MSGTYPE_CLICK)) return OnClick(msg);
   if (handleTabNotify(msg)) return;
   if (handleInputSetting(msg)) return;
+  if (handleKeyboardSettings(msg)) return;
   routeToPanels(msg);
 }
 
@@ -131,6 +132,7 @@ void CMainWnd::OnClick(TNotifyUI& msg) {
   else if (name == QLatin1String("restorebtn")) HandleMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
   else if (name == QLatin1String("control_light_status")) toggleLightControl();
   else if (name == QLatin1String("skinbtn") || name == QLatin1String("setbtn")) return;  // windows of their own
+  else if (handleKeyboardClick(name)) return;
   else {
     routeToPanels(msg);
     // A lighting panel without a handler of its own leaves the click here.

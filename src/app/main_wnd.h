@@ -145,6 +145,9 @@ class CMainWnd : public skin::CWindowWnd {
   void onDpiChanged();
   // main_wnd_input.cpp
   bool handleInputSetting(skin::TNotifyUI& msg);
+  // main_wnd_keyboard.cpp
+  bool handleKeyboardSettings(skin::TNotifyUI& msg);
+  bool handleKeyboardClick(const QString& name);
   void applyKeyboardRepeat(devices::CHalvionUSBDevice* device, int rate, int delayIndex);
 
   InterProgramBus* bus_ = nullptr;

@@ -114,6 +114,9 @@ class CDeviceProfileUI : public skin::CVerticalLayoutUI, public devices::IDevice
   void showFeaturePage(int tab);
   bool onClick(const QString& name);
   void onRenameRequested();
+  // Asks the question of a language key about the selected profile; false
+  // without a selection or with fewer than minimumProfiles profiles.
+  bool confirmOnSelected(const char* key, int minimumProfiles);
   void reportFailureCount(int count);
   IProfilePrompts& prompts();
 

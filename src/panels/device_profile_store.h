@@ -85,8 +85,9 @@ class ProfileStore {
     int index = -1;              // the entry added, or the new selection after a delete
     std::string name, id;        // the entry added or removed
   };
-  // Each takes the index of the selected entry (-1 for none).
-  Change add(int selected) const;     // "Profile n" from the factory profile; refused at kMaxProfiles
+  // "Profile n" from the factory profile, selected in the list; refused at kMaxProfiles.
+  Change add() const;
+  // Each takes the index of the selected entry (-1 for none) and keeps it selected.
   Change remove(int selected) const;  // also deletes the profile's document
   Change copy(int selected) const;    // "<name> Copy" with the selected profile's document
   Change importFrom(const std::string& path, int selected) const;  // "(k)" suffixes on a clash
