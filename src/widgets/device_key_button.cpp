@@ -1,9 +1,11 @@
 #include "widgets/device_key_button.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "widgets/control_rules.h"
+#include "widgets/select_panel.h"
 #include "skin/render.h"
 #include "skin/resource_manager.h"
 
@@ -167,6 +169,51 @@ void CDeviceKeyButtonUI::paintKeyMark(QPainter& p) {
   p.setBrush(QColor(0xFF, 0xB0, 0x20));
   p.drawPolygon(tri);
   p.restore();
+}
+
+CSelectPanelUI* CDeviceKeyButtonUI::selectPanel() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto* panel = qobject_cast<CSelectPanelUI*>(w)) return panel;
+  }
+  return nullptr;
+}
+
+void CDeviceKeyButtonUI::mousePressEvent(QMouseEvent* e) {
+  pressed_ = e->button() == Qt::LeftButton && IsEnabled();
+  band_ = nullptr;
+  pressGlobal_ = e->globalPosition().toPoint();
+  CButtonUI::mousePressEvent(e);
+}
+
+void CDeviceKeyButtonUI::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint global = e->globalPosition().toPoint();
+  if (pressed_ && !band_ && (global - pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
+    if (CSelectPanelUI* panel = selectPanel(); panel && panel->IsEnabled()) {
+      // From here on the drag is the panel's band and no longer a click.
+      band_ = panel;
+      SetPushed(false);
+      SetCaptured(false);
+      panel->BeginBand(panel->mapFromGlobal(pressGlobal_));
+    }
+  }
+  if (band_) {
+    band_->MoveBand(band_->mapFromGlobal(global));
+    e->accept();
+    return;
+  }
+  CButtonUI::mouseMoveEvent(e);
+}
+
+void CDeviceKeyButtonUI::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) pressed_ = false;
+  if (band_ && e->button() == Qt::LeftButton) {
+    CSelectPanelUI* panel = band_;
+    band_ = nullptr;
+    e->accept();
+    panel->EndBand();
+    return;
+  }
+  CButtonUI::mouseReleaseEvent(e);
 }
 
 void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {
