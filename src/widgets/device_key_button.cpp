@@ -1,6 +1,7 @@
 #include "widgets/device_key_button.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -168,6 +169,47 @@ void CDeviceKeyButtonUI::paintKeyMark(QPainter& p) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0xFF, 0xB0, 0x20));
   p.drawPolygon(tri);
+  p.restore();
+}
+
+CaptionMetrics captionMetrics(const QFont& font) {
+  auto at = [font](int px) {
+    QFont f = font;
+    f.setPixelSize(px);
+    return QFontMetricsF(f);
+  };
+  return {[at](const QString& text, int px) { return at(px).horizontalAdvance(text); },
+          [at](int px) { return at(px).height(); }};
+}
+
+CaptionLayout CDeviceKeyButtonUI::captionLayout() const {
+  const QFont font = ScaledFont(GetFont());
+  const double s = GetScale();
+  const QRectF box = QRectF(textRect()).adjusted(kCaptionMarginPx * s, kCaptionMarginPx * s, -kCaptionMarginPx * s,
+                                                 -kCaptionMarginPx * s);
+  return fitCaption(GetDisplayText(), box.size(), font.pixelSize(), qMax(1, qRound(kCaptionSmallestPx * s)),
+                    captionMetrics(font));
+}
+
+void CDeviceKeyButtonUI::PaintText(QPainter& p) {
+  const QString text = GetDisplayText();
+  if (text.isEmpty()) return;
+  const CaptionLayout layout = captionLayout();
+  QFont font = ScaledFont(GetFont());
+  font.setPixelSize(layout.pixelSize);
+  p.save();
+  p.setFont(font);
+  p.setPen(argbColor(currentTextColor()));
+  const QRect rc = textRect();
+  const QFontMetricsF fm(font);
+  const double lineHeight = fm.height();
+  double y = rc.top() + (rc.height() - lineHeight * layout.lines.size()) / 2;
+  for (const QString& line : layout.lines) {
+    const QRectF lineRect(rc.left(), y, rc.width(), lineHeight);
+    const QString shown = layout.fits ? line : fm.elidedText(line, Qt::ElideRight, rc.width());
+    p.drawText(lineRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    y += lineHeight;
+  }
   p.restore();
 }
 

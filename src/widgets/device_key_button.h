@@ -6,10 +6,14 @@
 // band of the key panel (CSelectPanelUI) around it. The caption is fitted
 // into the cap: one line, two lines, or a smaller font (caption_fit.h).
 #include "skin/button.h"
+#include "widgets/caption_fit.h"
 
 namespace kavro::widgets {
 
 class CSelectPanelUI;
+
+// Caption measures with a font (its family and weight) at any pixel size.
+CaptionMetrics captionMetrics(const QFont& font);
 
 class CDeviceKeyButtonUI : public skin::CButtonUI {
   Q_OBJECT
@@ -29,6 +33,10 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
 
   void SetAttribute(const QString& name, const QString& value) override;
   void PaintStatusImage(QPainter& p) override;
+  // The caption, fitted into the cap (see fitCaption).
+  void PaintText(QPainter& p) override;
+  // How the current caption is placed at the current size and font.
+  CaptionLayout captionLayout() const;
   // Paints from two cached layers (the cap below the light, text and border
   // above it), so an animated light redraws only the tinted light.
   void DoPaint(QPainter& p) override;
