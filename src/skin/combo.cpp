@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -207,6 +208,7 @@ void ComboPopup::open() {
   setGeometry(QRect(pos, QSize(owner_->width(), h)));
   hot_ = owner_->GetCurSel();
   scroll_ = 0;
+  openingPress_ = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
   const int hotRow = rowOf(hot_);
   if (hotRow >= 0) scroll_ = qBound(0, hotRow * rowH - (h - rowH) / 2, qMax(0, contentH - h));
   show();
@@ -268,8 +270,13 @@ void ComboPopup::mouseMoveEvent(QMouseEvent* e) {
 
 void ComboPopup::mouseReleaseEvent(QMouseEvent* e) {
   const int row = RowAt(e->position().toPoint());
+  const bool fromOpeningPress = openingPress_;
+  openingPress_ = false;
   if (!rect().contains(e->position().toPoint())) {
-    hide();
+    // The release of the click that opened the list (over the box) leaves
+    // it open; any other release outside closes it.
+    const QPoint onBox = owner_->mapFromGlobal(e->globalPosition().toPoint());
+    if (!(fromOpeningPress && owner_->rect().contains(onBox))) hide();
     return;
   }
   CControlUI* item = owner_->GetItemAt(row);

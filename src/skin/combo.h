@@ -89,6 +89,7 @@ class ComboPopup : public QWidget {
   CComboUI* owner_;
   std::vector<int> rows_;  // the shown items, one row each
   int hot_ = -1;           // an item index
+  bool openingPress_ = false;  // opened by a press whose release is still to come
   int scroll_ = 0;
 };
 

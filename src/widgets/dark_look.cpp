@@ -18,10 +18,12 @@ const QColor kBorder(0x34, 0x3A, 0x46);
 
 // Frames and scroll bars that the palette alone leaves light in some styles.
 constexpr char kStyleSheet[] =
+    "QLabel { color: #C9CED8; }"
     "QLineEdit, QComboBox, QAbstractItemView { background: #15181E; color: #E6E8EE;"
     " border: 1px solid #343A46; border-radius: 4px; selection-background-color: #2F8CFF; }"
-    "QPushButton, QToolButton { background: #262B35; color: #E6E8EE; border: 1px solid #343A46;"
+    "QPushButton { background: #262B35; color: #E6E8EE; border: 1px solid #343A46;"
     " border-radius: 6px; padding: 4px 12px; }"
+    "QToolButton { background: #262B35; border: 1px solid #343A46; border-radius: 6px; padding: 2px; }"
     "QPushButton:hover, QToolButton:hover { background: #2F3542; }"
     "QPushButton:default { background: #2F8CFF; border-color: #2F8CFF; color: #FFFFFF; }"
     "QPushButton:disabled { color: #5F6673; }"
