@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -152,7 +151,10 @@ void CComboUI::PaintText(QPainter& p) {
 void CComboUI::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton || !IsEnabled()) return CContainerUI::mousePressEvent(e);
   e->accept();
-  ShowDropDown(!IsDropDownShown());
+  if (IsDropDownShown()) return ShowDropDown(false);
+  ShowDropDown(true);
+  // The release of this press reaches the open list; it must not close it.
+  if (popup_ && popup_->isVisible()) popup_->openingPress_ = true;
 }
 
 std::vector<int> CComboUI::shownItems() const {
@@ -208,7 +210,7 @@ void ComboPopup::open() {
   setGeometry(QRect(pos, QSize(owner_->width(), h)));
   hot_ = owner_->GetCurSel();
   scroll_ = 0;
-  openingPress_ = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+  openingPress_ = false;
   const int hotRow = rowOf(hot_);
   if (hotRow >= 0) scroll_ = qBound(0, hotRow * rowH - (h - rowH) / 2, qMax(0, contentH - h));
   show();

@@ -85,6 +85,7 @@ class ComboPopup : public QWidget {
 
  private:
   int rowOf(int item) const;
+  friend class CComboUI;
 
   CComboUI* owner_;
   std::vector<int> rows_;  // the shown items, one row each
