@@ -82,8 +82,11 @@ def radio_row(prefix, group, texts, indent):
 
 def system_settings(indent):
     i1, i2 = indent + "  ", indent + "    "
-    return f"""{indent}<VerticalLayout name="keyboard_system_layout" userdata="system_Op_tab" inset="24,16,24,16" childpadding="14">
-{i1}<Label text="keyboard_system_title" height="28" textcolor="{TEXT}"/>
+    return f"""{indent}<VerticalLayout name="keyboard_system_layout" userdata="system_Op_tab" inset="24,14,24,14" childpadding="10">
+{i1}<HorizontalLayout height="32" childvalign="vcenter">
+{i2}<Label text="keyboard_system_title" height="28" textcolor="{TEXT}"/>
+{i2}<Button name="default_btn" text="keyboard_default_text" width="150" height="32" style="keyboard_button_style"/>
+{i1}</HorizontalLayout>
 {i1}<HorizontalLayout height="30" childpadding="24">
 {i2}<CheckBox name="winlockflag_option" text="keyboard_winlock_text" style="keyboard_check_style"/>
 {i2}<CheckBox name="wflag_option" text="keyboard_wflag_text" style="keyboard_check_style"/>
@@ -106,16 +109,12 @@ def system_settings(indent):
 {i2}<Label name="repeat_delay_time_label1" width="200" textcolor="{TEXT}"/>
 {i2}<Control/>
 {i1}</HorizontalLayout>
-{i1}<HorizontalLayout height="64" childpadding="12">
+{i1}<HorizontalLayout height="56" childpadding="12">
 {i2}<Label text="keyboard_repeat_test_text" width="180" textcolor="{TEXT_DIM}"/>
 {i2}<RichEdit name="repeat_input_richedit" bkcolor="{KEY_BK}" bordercolor="{KEY_BORDER}" bordersize="1" textcolor="{TEXT}" textpadding="8,6,8,6"/>
 {i2}<Button name="reset_repeat_btn" text="keyboard_repeat_reset_text" width="110" height="30" style="keyboard_button_style"/>
 {i1}</HorizontalLayout>
 {i1}<Control/>
-{i1}<HorizontalLayout height="34">
-{i2}<Control/>
-{i2}<Button name="default_btn" text="keyboard_default_text" width="150" height="34" style="keyboard_button_style"/>
-{i1}</HorizontalLayout>
 {indent}</VerticalLayout>"""
 
 

@@ -7,6 +7,7 @@
 // pages choose, and tells the keyboard goodbye when it is destroyed.
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 #include "skin/window.h"
@@ -84,6 +85,9 @@ class CMainWnd : public skin::CWindowWnd {
   void setInputSettings(std::shared_ptr<input::InputSettingsBackend> backend);
   // Auto asks the desktop whether a tray exists; tests force either answer.
   void setTrayMode(TrayMode mode) { trayMode_ = mode; }
+  // Asks the user a question (a language key) with confirm and cancel; true
+  // when confirmed. Default: the message dialog.
+  void setConfirmation(std::function<bool(const QString&)> ask) { confirm_ = std::move(ask); }
 
   // ---- builder callback and notifications ----------------------------------------
   skin::CControlUI* CreateControl(const QString& className) override;
@@ -169,6 +173,8 @@ class CMainWnd : public skin::CWindowWnd {
   // main_wnd_keyboard.cpp
   bool handleKeyboardSettings(skin::TNotifyUI& msg);
   bool handleKeyboardClick(const QString& name);
+  void restoreKeyboardDefaults();
+  bool confirm(const QString& textKey);
   void applyKeyboardRepeat(devices::CHalvionUSBDevice* device, int rate, int delayIndex);
 
   InterProgramBus* bus_ = nullptr;
@@ -177,6 +183,7 @@ class CMainWnd : public skin::CWindowWnd {
   std::unique_ptr<input::InputSettingsQueue> inputQueue_;
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<skin::CMenuWnd> trayMenu_, titleMenu_;
+  std::function<bool(const QString&)> confirm_;
   TrayMode trayMode_ = TrayMode::Auto;
   bool lightControl_ = true;
   bool awake_ = true;

@@ -9,6 +9,7 @@
 #include "platform/debug.h"
 #include "skin/controls.h"
 #include "transport/command_set.h"
+#include "widgets/msg_wnd.h"
 
 namespace kavro::app {
 
@@ -21,6 +22,8 @@ constexpr char k6FlagOption[] = "6flag_option";
 constexpr char kPollingRatePrefix[] = "polling_rate_option_";
 constexpr char kRepeatInput[] = "repeat_input_richedit";
 constexpr char kRepeatClearButton[] = "reset_repeat_btn";
+constexpr char kDefaultButton[] = "default_btn";
+constexpr char kDefaultQuestion[] = "message_text_22";
 constexpr int kPollingRateCount = 4;
 
 bool isSelected(CControlUI* c) {
@@ -70,12 +73,35 @@ bool CMainWnd::handleKeyboardSettings(TNotifyUI& msg) {
 }
 
 bool CMainWnd::handleKeyboardClick(const QString& name) {
+  if (name == QLatin1String(kDefaultButton)) {
+    if (confirm(QString::fromLatin1(kDefaultQuestion))) restoreKeyboardDefaults();
+    return true;
+  }
   if (name != QLatin1String(kRepeatClearButton) || !devices_) return false;
   devices::CHalvionUSBDevice* device = devices_->selectedDevice();
   if (auto* field = device ? device->FindControlByName(QString::fromLatin1(kRepeatInput)) : nullptr) {
     field->SetText(QString());
   }
   return true;
+}
+
+// The page shows the profile again and the keyboard gets its key table and
+// settings block from it.
+void CMainWnd::restoreKeyboardDefaults() {
+  devices::CHalvionUSBDevice* device = devices_ ? devices_->selectedDevice() : nullptr;
+  if (!device) return;
+  device->reloadProfile();
+  const int keys = device->writeKeyAssignments();
+  const int settings = device->writeLightSettings();
+  if (keys != transport::kCmdOk || settings != transport::kCmdOk) {
+    dbg::printf("default settings to the device: keys %d, settings %d\n", keys, settings);
+  }
+}
+
+bool CMainWnd::confirm(const QString& textKey) {
+  if (confirm_) return confirm_(textKey);
+  return widgets::CMsgWnd::ShowMessage(this, QString(), textKey, 96, DT_CENTER | DT_VCENTER | DT_WORDBREAK,
+                                       widgets::CMsgWnd::kConfirmCancel) == 1;
 }
 
 }  // namespace kavro::app

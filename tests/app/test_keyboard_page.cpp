@@ -255,3 +255,23 @@ TEST_F(KeyboardPageTest, TheFirstShowIsTheFinishedWindow) {
   EXPECT_EQ(window->size(), QSize(kMainWidth, kMainHeight));
   EXPECT_FALSE(control(devices::kNoDeviceLink)->IsVisible());
 }
+
+TEST_F(KeyboardPageTest, RestoreDefaultsAsksFirstThenSendsTheProfileAgain) {
+  open();
+  std::vector<QString> asked;
+  bool answer = false;
+  window->setConfirmation([&](const QString& key) {
+    asked.push_back(key);
+    return answer;
+  });
+  auto count = [&](uint8_t command) { return emulator->firmware().stats().perCommand[command]; };
+  const uint64_t keyWrites = count(0x09), settingWrites = count(0x06);
+  notify("default_btn", skin::DUI_MSGTYPE_CLICK);
+  EXPECT_EQ(asked, std::vector<QString>{"message_text_22"});
+  EXPECT_EQ(count(0x09), keyWrites);
+  EXPECT_EQ(count(0x06), settingWrites);
+
+  answer = true;
+  notify("default_btn", skin::DUI_MSGTYPE_CLICK);
+  EXPECT_TRUE(test::waitFor([&] { return count(0x09) > keyWrites && count(0x06) > settingWrites; }));
+}
