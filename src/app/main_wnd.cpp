@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QTimer>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include "app/app_messages.h"
 #include "app/control_registry.h"

@@ -1,13 +1,13 @@
 #include "skin/combo.h"
 
-#include <algorithm>
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 #include "skin/render.h"
 #include "skin/resource_manager.h"
@@ -263,15 +263,15 @@ void ComboPopup::paintEvent(QPaintEvent*) {
 }
 
 void ComboPopup::mouseMoveEvent(QMouseEvent* e) {
-  const int row = RowAt(e->position().toPoint());
-  if (row != hot_) {
-    hot_ = row;
+  const int index = RowAt(e->position().toPoint());
+  if (index != hot_) {
+    hot_ = index;
     update();
   }
 }
 
 void ComboPopup::mouseReleaseEvent(QMouseEvent* e) {
-  const int row = RowAt(e->position().toPoint());
+  const int index = RowAt(e->position().toPoint());
   const bool fromOpeningPress = openingPress_;
   openingPress_ = false;
   if (!rect().contains(e->position().toPoint())) {
@@ -281,11 +281,11 @@ void ComboPopup::mouseReleaseEvent(QMouseEvent* e) {
     if (!(fromOpeningPress && owner_->rect().contains(onBox))) hide();
     return;
   }
-  CControlUI* item = owner_->GetItemAt(row);
+  CControlUI* item = owner_->GetItemAt(index);
   if (!item || !item->IsEnabled()) return;
   QPointer<CComboUI> owner(owner_);
   hide();
-  owner->SelectItem(row);
+  owner->SelectItem(index);
 }
 
 void ComboPopup::wheelEvent(QWheelEvent* e) {
