@@ -83,8 +83,11 @@ def radio_row(prefix, group, texts, indent):
 
 def system_settings(indent):
     i1, i2 = indent + "  ", indent + "    "
-    return f"""{indent}<VerticalLayout name="keyboard_system_layout" inset="24,16,24,16" childpadding="14">
-{i1}<Label text="keyboard_system_title" height="28" textcolor="{TEXT}"/>
+    return f"""{indent}<VerticalLayout name="keyboard_system_layout" userdata="system_Op_tab" inset="24,14,24,14" childpadding="10">
+{i1}<HorizontalLayout height="32" childvalign="vcenter">
+{i2}<Label text="keyboard_system_title" height="28" textcolor="{TEXT}"/>
+{i2}<Button name="default_btn" text="keyboard_default_text" width="150" height="32" style="keyboard_button_style"/>
+{i1}</HorizontalLayout>
 {i1}<HorizontalLayout height="30" childpadding="24">
 {i2}<CheckBox name="winlockflag_option" text="keyboard_winlock_text" style="keyboard_check_style"/>
 {i2}<CheckBox name="wflag_option" text="keyboard_wflag_text" style="keyboard_check_style"/>
@@ -107,16 +110,24 @@ def system_settings(indent):
 {i2}<Label name="repeat_delay_time_label1" width="200" textcolor="{TEXT}"/>
 {i2}<Control/>
 {i1}</HorizontalLayout>
-{i1}<HorizontalLayout height="64" childpadding="12">
+{i1}<HorizontalLayout height="56" childpadding="12">
 {i2}<Label text="keyboard_repeat_test_text" width="180" textcolor="{TEXT_DIM}"/>
 {i2}<RichEdit name="repeat_input_richedit" bkcolor="{KEY_BK}" bordercolor="{KEY_BORDER}" bordersize="1" textcolor="{TEXT}" textpadding="8,6,8,6"/>
 {i2}<Button name="reset_repeat_btn" text="keyboard_repeat_reset_text" width="110" height="30" style="keyboard_button_style"/>
 {i1}</HorizontalLayout>
 {i1}<Control/>
-{i1}<HorizontalLayout height="34">
-{i2}<Control/>
-{i2}<Button name="default_btn" text="keyboard_default_text" width="150" height="34" style="keyboard_button_style"/>
-{i1}</HorizontalLayout>
+{indent}</VerticalLayout>"""
+
+
+def pending_page(name, tab, panel_class, panel_name, text_prefix, indent):
+    """A feature page whose panel is not part of the program yet: the panel's
+    element (which creates nothing until its class exists) and a short line
+    on what the page will hold. The line goes when the panel comes."""
+    i1 = indent + "  "
+    return f"""{indent}<VerticalLayout name="{name}" userdata="{tab}" childalign="center" childvalign="vcenter" childpadding="8">
+{i1}<{panel_class} name="{panel_name}"/>
+{i1}<Label text="{text_prefix}_title" width="640" height="28" align="center" font="2" textcolor="{TEXT}"/>
+{i1}<Text text="{text_prefix}_text" width="640" height="44" align="center" textcolor="{TEXT_DIM}"/>
 {indent}</VerticalLayout>"""
 
 
@@ -151,9 +162,9 @@ def page(keys):
     </HorizontalLayout>
     <Label name="device_status_label" height="22" align="center" textcolor="{STATUS_TEXT}" visible="false"/>
     <TabLayout name="keyboard_function_tablayout" bkcolor="{PANEL_BK}" bordercolor="{PANEL_BORDER}" bordersize="1" borderround="8,8">
-      <LightControl name="LightControlItem"/>
-      <KeySetControl name="KeySetControlItem"/>
-      <MacroControl name="MacroControlItem"/>
+      <LightControl name="LightControlItem" userdata="deng_Op_tab"/>
+{pending_page("keyboard_keyset_page", "key_Op_tab", "KeySetControl", "KeySetControlItem", "keyboard_keyset_pending", "      ")}
+{pending_page("keyboard_macro_page", "macro_Op_tab", "MacroControl", "MacroControlItem", "keyboard_macro_pending", "      ")}
 {system_settings("      ")}
     </TabLayout>
   </VerticalLayout>

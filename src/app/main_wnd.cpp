@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include "app/app_messages.h"
 #include "app/control_registry.h"
@@ -98,6 +100,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
   if (isType(msg, DUI_MSGTYPE_CLICK)) return OnClick(msg);
   if (handleTabNotify(msg)) return;
   if (handleInputSetting(msg)) return;
+  if (handleKeyboardSettings(msg)) return;
   routeToPanels(msg);
 }
 
@@ -130,7 +133,9 @@ void CMainWnd::OnClick(TNotifyUI& msg) {
   else if (name == QLatin1String("maxbtn")) HandleMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
   else if (name == QLatin1String("restorebtn")) HandleMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
   else if (name == QLatin1String("control_light_status")) toggleLightControl();
+  else if (name == QLatin1String(kTitleMenuButton)) showTitleMenu();
   else if (name == QLatin1String("skinbtn") || name == QLatin1String("setbtn")) return;  // windows of their own
+  else if (handleKeyboardClick(name)) return;
   else {
     routeToPanels(msg);
     // A lighting panel without a handler of its own leaves the click here.
@@ -147,7 +152,54 @@ void CMainWnd::hideOrMinimise() {
 
 // ---- initialisation -------------------------------------------------------------------
 
+void CMainWnd::InitWindow() {
+  onWindowInit();
+  ResizeClient(workingSize().width(), workingSize().height());
+  CenterWindow();
+  firstShowStartMs_ = QDateTime::currentMSecsSinceEpoch();
+  checkFirstShow();
+}
+
+// ---- first show ------------------------------------------------------------------------
+
+// The first frame the user sees is the finished window: a show asked for
+// before the first device scan has been handled and the devices found by it
+// have read their settings waits for that (at most kFirstShowMaxWaitMs).
+void CMainWnd::setVisible(bool visible) {
+  if (!firstShowReleased_ && initDone_) {
+    showWanted_ = visible;
+    if (visible) return;
+  }
+  CWindowWnd::setVisible(visible);
+}
+
+bool CMainWnd::pagesReady() const {
+  if (!firstScanSeen_ || !devices_) return false;
+  for (devices::CDeviceOptionUI* tab : devices_->tabs()) {
+    if (tab->IsVisible() && tab->HasTimer(devices::kTimerConnected)) return false;
+  }
+  return true;
+}
+
+void CMainWnd::checkFirstShow() {
+  if (firstShowReleased_) return;
+  const bool late = QDateTime::currentMSecsSinceEpoch() - firstShowStartMs_ >= kFirstShowMaxWaitMs;
+  if (!pagesReady() && !late) {
+    QTimer::singleShot(kFirstShowPollMs, this, [this] { checkFirstShow(); });
+    return;
+  }
+  firstShowReleased_ = true;
+  if (!showWanted_) return;
+  CWindowWnd::setVisible(true);
+  if (!testAttribute(Qt::WA_ShowWithoutActivating)) {
+    raise();
+    activateWindow();
+  }
+}
+
 void CMainWnd::onWindowInit() {
+  if (initDone_) return;
+  initDone_ = true;
   closeBtn_ = FindControl("closebtn");
   maxBtn_ = FindControl("maxbtn");
   restoreBtn_ = FindControl("restorebtn");
@@ -172,6 +224,7 @@ void CMainWnd::onWindowInit() {
   };
   const UINT instance = registeredMessages().instance;
   devices_->onFirstScan = [this, instance] {
+    firstScanSeen_ = true;
     if (instance != 0) PostMessage(instance, 0, 0);
     else updateNoDeviceArea();
   };

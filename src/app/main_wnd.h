@@ -7,6 +7,7 @@
 // pages choose, and tells the keyboard goodbye when it is destroyed.
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 #include "skin/window.h"
@@ -50,6 +51,16 @@ inline constexpr int kFitScreenDelayMs = 100;
 inline constexpr int kTimerTrayMenu = 1032;
 inline constexpr int kTrayMenuDelayMs = 10;
 
+// The menu of the title bar ("mainmenubtn"): its "exit" ends the program
+// also where the desktop has no tray.
+inline constexpr char kTitleMenuButton[] = "mainmenubtn";
+inline constexpr char kTitleMenuFile[] = "title_menu.xml";
+
+// The first show waits until the devices found at start have their pages
+// filled, at most this long.
+inline constexpr int kFirstShowMaxWaitMs = 1500;
+inline constexpr int kFirstShowPollMs = 20;
+
 inline constexpr int kMainWidth = 1350;
 inline constexpr int kMainHeight = 810;
 
@@ -74,6 +85,9 @@ class CMainWnd : public skin::CWindowWnd {
   void setInputSettings(std::shared_ptr<input::InputSettingsBackend> backend);
   // Auto asks the desktop whether a tray exists; tests force either answer.
   void setTrayMode(TrayMode mode) { trayMode_ = mode; }
+  // Asks the user a question (a language key) with confirm and cancel; true
+  // when confirmed. Default: the message dialog.
+  void setConfirmation(std::function<bool(const QString&)> ask) { confirm_ = std::move(ask); }
 
   // ---- builder callback and notifications ----------------------------------------
   skin::CControlUI* CreateControl(const QString& className) override;
@@ -84,6 +98,7 @@ class CMainWnd : public skin::CWindowWnd {
   bool lightControl() const { return lightControl_; }
   bool isAwake() const { return awake_; }
   bool hasTray() const { return tray_ != nullptr; }
+  skin::CMenuWnd* titleMenu() const { return titleMenu_.get(); }
   bool pointerInside() const { return pointerInside_; }
   input::InputSettingsQueue* inputSettings() const { return inputQueue_.get(); }
 
@@ -96,6 +111,8 @@ class CMainWnd : public skin::CWindowWnd {
   void synchroniseLighting();
   // 1350 x 810 (at most the screen's free area), centred, visibility kept.
   void fitToScreen();
+  // The working size in toolkit pixels: 1350 x 810, at most the screen's free area.
+  QSize workingSize() const;
   // Shows the hidden window, or hides the shown one (tray left click).
   void toggleFromTray();
   // Brings the window to the front (instance message, device arrival).
@@ -107,9 +124,16 @@ class CMainWnd : public skin::CWindowWnd {
 
   // Hides the window to the tray (minimises it where there is no tray).
   void hideOrMinimise();
+  // False while the first show waits for the pages of the devices found at
+  // start (a show asked for meanwhile happens when they are ready).
+  bool firstShowReleased() const { return firstShowReleased_; }
+  void setVisible(bool visible) override;
 
  protected:
   skin::LRESULT HandleCustomMessage(skin::UINT msg, skin::WPARAM wParam, skin::LPARAM lParam, bool& handled) override;
+  // Builds the pages and takes the working size before the window is first
+  // shown, so that its first frame is the finished window.
+  void InitWindow() override;
   void OnClick(skin::TNotifyUI& msg) override;
   void changeEvent(QEvent* e) override;
   void enterEvent(QEnterEvent* e) override;
@@ -137,6 +161,7 @@ class CMainWnd : public skin::CWindowWnd {
   // main_wnd_tray.cpp
   void createTray();
   void showTrayMenu();
+  void showTitleMenu();
   void updateNoDeviceArea();
   void watchScreens();
   void watchScreen(QScreen* screen);
@@ -145,6 +170,11 @@ class CMainWnd : public skin::CWindowWnd {
   void onDpiChanged();
   // main_wnd_input.cpp
   bool handleInputSetting(skin::TNotifyUI& msg);
+  // main_wnd_keyboard.cpp
+  bool handleKeyboardSettings(skin::TNotifyUI& msg);
+  bool handleKeyboardClick(const QString& name);
+  void restoreKeyboardDefaults();
+  bool confirm(const QString& textKey);
   void applyKeyboardRepeat(devices::CHalvionUSBDevice* device, int rate, int delayIndex);
 
   InterProgramBus* bus_ = nullptr;
@@ -152,13 +182,22 @@ class CMainWnd : public skin::CWindowWnd {
   std::shared_ptr<input::InputSettingsBackend> inputBackend_;
   std::unique_ptr<input::InputSettingsQueue> inputQueue_;
   QSystemTrayIcon* tray_ = nullptr;
-  std::unique_ptr<skin::CMenuWnd> trayMenu_;
+  std::unique_ptr<skin::CMenuWnd> trayMenu_, titleMenu_;
+  std::function<bool(const QString&)> confirm_;
   TrayMode trayMode_ = TrayMode::Auto;
   bool lightControl_ = true;
   bool awake_ = true;
   bool windowActive_ = false;
   bool pointerInside_ = false;
   bool exitDone_ = false;
+  bool initDone_ = false;
+  // The first show (see setVisible).
+  void checkFirstShow();
+  bool pagesReady() const;
+  bool firstScanSeen_ = false;
+  bool firstShowReleased_ = false;
+  bool showWanted_ = false;
+  qint64 firstShowStartMs_ = 0;
   bool exiting_ = false;
   // Title buttons, looked up once at initialisation.
   QPointer<skin::CControlUI> closeBtn_, maxBtn_, restoreBtn_, minBtn_, skinBtn_, gameModeBtn_, cloudBtn_,

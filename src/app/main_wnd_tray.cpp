@@ -69,6 +69,21 @@ void CMainWnd::showTrayMenu() {
   trayMenu_->Popup(QCursor::pos());
 }
 
+// Below the menu button, aligned with its right edge.
+void CMainWnd::showTitleMenu() {
+  if (!titleMenu_) {
+    titleMenu_ = std::make_unique<CMenuWnd>(this);
+    if (!titleMenu_->Init(QString::fromLatin1(kTitleMenuFile))) {
+      titleMenu_.reset();
+      return;
+    }
+  }
+  CControlUI* button = FindControl(QString::fromLatin1(kTitleMenuButton));
+  if (!button) return titleMenu_->Popup(QCursor::pos());
+  const QSize menu = titleMenu_->GetMenu()->sizeHint();
+  titleMenu_->Popup(button->mapToGlobal(QPoint(button->width() - menu.width(), button->height())));
+}
+
 void CMainWnd::toggleFromTray() {
   updateNoDeviceArea();
   const bool shown = isVisible() && !isMinimized();
@@ -95,12 +110,30 @@ void CMainWnd::bringToFront(WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainWnd::fitToScreen() {
+  if (!firstShowReleased_) {
+    // Not shown yet: only the size and place; the first show comes later.
+    CPaintManagerUI::SetAllDPI(kToolkitDpi);
+    ResizeClient(workingSize().width(), workingSize().height());
+    CenterWindow();
+    return;
+  }
   const bool wasShown = isVisible() && !isMinimized();
   const bool wasMinimised = isVisible() && isMinimized();
   if (!wasShown) HandleMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
   CPaintManagerUI::SetAllDPI(kToolkitDpi);
+  const QSize size = workingSize();
+  ResizeClient(size.width(), size.height());
+  CenterWindow();
+  // A minimised window goes back to the task bar, a hidden one to the tray:
+  // without a tray a hidden window could not be found again.
+  if (wasShown) show();
+  else if (wasMinimised) showMinimized();
+  else hide();
+}
+
+// A window larger than the screen could not be used: it gets what there is.
+QSize CMainWnd::workingSize() const {
   int w = kMainWidth, h = kMainHeight;
-  // A window larger than the screen could not be used: it gets what there is.
   if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     const QRect free = s->availableGeometry();
     const double scale = pm_.GetScale();
@@ -109,13 +142,7 @@ void CMainWnd::fitToScreen() {
       h = std::min(h, static_cast<int>(free.height() / scale));
     }
   }
-  ResizeClient(w, h);
-  CenterWindow();
-  // A minimised window goes back to the task bar, a hidden one to the tray:
-  // without a tray a hidden window could not be found again.
-  if (wasShown) show();
-  else if (wasMinimised) showMinimized();
-  else hide();
+  return {w, h};
 }
 
 // ---- no-device area --------------------------------------------------------------------

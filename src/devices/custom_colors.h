@@ -22,6 +22,8 @@ class ILightCustomColors {
   virtual void setCustomGroupIndex(int group) = 0;
   // Loads a group's colours from the profile and shows them.
   virtual void showCustomGroup(int group) = 0;
+  // The custom colour group of the current lighting setting.
+  virtual int customGroupIndex() const = 0;
 };
 
 }  // namespace kavro::devices

@@ -26,6 +26,9 @@ const QString kExportBtn = QStringLiteral("device_export_btn");
 const QString kResetBtn = QStringLiteral("device_reset_btn");
 const QString kRenameBtn = QStringLiteral("device_profile_edit_save_btn");
 const QString kSpreadBtn = QStringLiteral("profile_fun_spread_btn");
+// Questions before the commands that lose a profile's settings ("%1" = its name).
+constexpr char kDeleteConfirmKey[] = "profile_delete_confirm";
+constexpr char kResetConfirmKey[] = "profile_reset_confirm";
 // The device page's tab layout with one page per feature tab it shows.
 const QString kFeatureLayoutSuffix = QStringLiteral("_function_tablayout");
 
@@ -176,12 +179,17 @@ QString CDeviceProfileUI::profileName(int index) const {
 
 // ---- commands ----------------------------------------------------------------------
 
+// The new profile is selected and applied at once, so the list, the combo
+// and the device agree on which profile is in use.
 bool CDeviceProfileUI::addProfile() {
   if (profileCount() >= pf::kMaxProfiles) return false;
-  const ProfileStore::Change change = store_.add(currentProfileIndex());
+  const ProfileStore::Change change = store_.add();
   if (change.writeFailed) reportWriteFailure(store_.listPath());
-  if (change.done) fillCombo(change.list, currentProfileIndex());
-  return change.done;
+  if (!change.done) return false;
+  fillCombo(change.list, -1);
+  selectProfile(change.index, false);
+  applyProfileToDevice();
+  return true;
 }
 
 bool CDeviceProfileUI::deleteProfile() {
@@ -301,15 +309,25 @@ void CDeviceProfileUI::applyTabVisibility() {
   }
 }
 
+// A page names its tab in its user data ("key_Op_tab"), so a page whose
+// panel is missing cannot shift the others; pages without that mark are
+// taken in the order of the device type's tabs.
 void CDeviceProfileUI::showFeaturePage(int tab) {
   if (!device_) return;
-  const int page = featurePageIndex(deviceType_, tab);
-  if (page < 0) return;
   skin::CTabLayoutUI* pages = nullptr;
   device_->ForEach([&](CControlUI* c) {
     if (!pages && c->GetName().endsWith(kFeatureLayoutSuffix)) pages = qobject_cast<skin::CTabLayoutUI*>(c);
   });
-  if (pages) pages->SelectItem(page);
+  if (!pages) return;
+  const QLatin1String tabName(featureTabName(tab));
+  for (int i = 0; i < pages->GetCount(); ++i) {
+    if (pages->GetItemAt(i)->GetUserData() == tabName) {
+      pages->SelectItem(i);
+      return;
+    }
+  }
+  const int page = featurePageIndex(deviceType_, tab);
+  if (page >= 0 && page < pages->GetCount()) pages->SelectItem(page);
 }
 
 // ---- notifications -------------------------------------------------------------------
@@ -342,9 +360,12 @@ bool CDeviceProfileUI::onNotify(skin::TNotifyUI& msg) {
 
 bool CDeviceProfileUI::onClick(const QString& name) {
   if (name == kAddBtn) addProfile();
-  else if (name == kDeleteBtn) deleteProfile();
-  else if (name == kCopyBtn) copyProfile();
-  else if (name == kResetBtn) resetProfile();
+  else if (name == kDeleteBtn) {
+    if (confirmOnSelected(kDeleteConfirmKey, 2)) deleteProfile();
+  } else if (name == kCopyBtn) copyProfile();
+  else if (name == kResetBtn) {
+    if (confirmOnSelected(kResetConfirmKey, 1)) resetProfile();
+  }
   else if (name == kRenameBtn) onRenameRequested();
   else if (name == kSpreadBtn) showProfileMenu(!isProfileMenuShown());
   else if (name == kImportBtn) {
@@ -353,12 +374,21 @@ bool CDeviceProfileUI::onClick(const QString& name) {
     if (!path.isEmpty()) importProfile(path);
   } else if (name == kExportBtn) {
     if (currentProfileIndex() < 0) return true;
-    const QString path = prompts().askExportPath();
+    const QString path = prompts().askExportPath(profileName(currentProfileIndex()));
     if (!path.isEmpty()) exportProfile(path);
   } else {
     return false;
   }
   return true;
+}
+
+// Delete and reset lose the profile's settings: one misclick must not do
+// that. Nothing is asked when the command would do nothing anyway (no
+// selection, or fewer profiles than it needs).
+bool CDeviceProfileUI::confirmOnSelected(const char* key, int minimumProfiles) {
+  const int selected = currentProfileIndex();
+  if (selected < 0 || profileCount() < minimumProfiles) return false;
+  return prompts().askConfirmation(nameMessageText(QLatin1String(key), profileName(selected)));
 }
 
 void CDeviceProfileUI::onRenameRequested() {

@@ -4,8 +4,9 @@
 // delete, copy, import, export, reset, rename), applies the chosen profile to
 // the device and owns the row of feature tabs of the page.
 //
-// Applying a profile (a choice in the combo that stood for 400 ms, a delete
-// that moved the selection, a reset) runs these device operations in order:
+// Applying a profile (a choice in the combo that stood for 400 ms, a new
+// profile, a delete that moved the selection, a reset) runs these device
+// operations in order:
 //   1. setProfileId(id)        the profile the device works on from now
 //   2. openProfileFiles()      profile and light file paths from the id
 //   3. reloadProfile()         the documents into the profile data, shown on the page
@@ -78,7 +79,8 @@ class CDeviceProfileUI : public skin::CVerticalLayoutUI, public devices::IDevice
   QString profileName(int index) const;
 
   // ---- commands (true when something changed) ------------------------------------
-  bool addProfile();
+  // Delete and reset are asked for first when they come from their buttons.
+  bool addProfile();  // the new profile is selected and applied
   bool deleteProfile();
   bool copyProfile();
   bool importProfile(const QString& path);
@@ -118,6 +120,9 @@ class CDeviceProfileUI : public skin::CVerticalLayoutUI, public devices::IDevice
   void showFeaturePage(int tab);
   bool onClick(const QString& name);
   void onRenameRequested();
+  // Asks the question of a language key about the selected profile; false
+  // without a selection or with fewer than minimumProfiles profiles.
+  bool confirmOnSelected(const char* key, int minimumProfiles);
   void reportFailureCount(int count);
   IProfilePrompts& prompts();
   profiles::ISaveFailureSink& saveSink();

@@ -151,7 +151,8 @@ ProfileStore::Change ProfileStore::append(pf::ProfileList list, int selected, co
   change.writeFailed = true;
   if (!writeNewDocument(source, name, id)) return change;
   list.entries.push_back({name, id, pf::profileEntryJson(name, id)});
-  // The selection stays where it is; a new profile is not applied to the device.
+  // The list keeps the selection it is given (copy and import: the one it
+  // had; add: the new entry).
   if (validIndex(list, selected)) list.select = selected;
   if (!writeList(list)) {
     // Nothing is left that the list does not name.
@@ -168,11 +169,13 @@ ProfileStore::Change ProfileStore::append(pf::ProfileList list, int selected, co
   return change;
 }
 
-ProfileStore::Change ProfileStore::add(int selected) const {
+ProfileStore::Change ProfileStore::add() const {
   pf::ProfileList list = read();
   if (static_cast<int>(list.entries.size()) >= pf::kMaxProfiles) return {};
+  // The new profile becomes the selected one.
   const std::string name = pf::nextNewProfileName(profileNames(list));
-  return append(std::move(list), selected, pf::readJsonDocument(factoryPath_), name);
+  const int added = static_cast<int>(list.entries.size());
+  return append(std::move(list), added, pf::readJsonDocument(factoryPath_), name);
 }
 
 ProfileStore::Change ProfileStore::remove(int selected) const {

@@ -94,9 +94,11 @@ class ProfileStore {
     int index = -1;              // the entry added, or the new selection after a delete
     std::string name, id;        // the entry added or removed
   };
-  // Each takes the index of the selected entry (-1 for none). Add, copy and
-  // import are refused when the list holds kMaxProfiles entries.
-  Change add(int selected) const;     // "Profile n" from the factory profile
+  // "Profile n" from the factory profile, selected in the list.
+  Change add() const;
+  // Each takes the index of the selected entry (-1 for none) and keeps it
+  // selected. Add, copy and import are refused when the list holds
+  // kMaxProfiles entries.
   Change remove(int selected) const;  // also deletes the profile's document
   Change copy(int selected) const;    // "<name> Copy" with the selected profile's document
   Change importFrom(const std::string& path, int selected) const;  // "(k)" suffixes on a clash

@@ -39,6 +39,9 @@ constexpr char kCustomOff[] = "custom_off_color_btn";
 constexpr char kSameMode[] = "deng_same_mode";
 constexpr char kPanelName[] = "LightControlItem";
 constexpr char kSelectEnd[] = "click_select_end";  // the rubber band on the device picture ended
+constexpr char kKeyButtonClass[] = "DeviceKeyButton";
+// Said on the colour card when the effect chooses its colours itself.
+constexpr char kColorNote[] = "light_color_note";
 constexpr std::uint8_t kCustomColorEffectIndex = 20;  // keys keep their own colours
 
 constexpr int kItemHeight = 30;
@@ -129,8 +132,13 @@ ILightCustomColors* CLightControlUI::customColors() const {
   return dynamic_cast<ILightCustomColors*>(device_.data());
 }
 
+// The device's state was replaced (connection, profile, a change made on the
+// device): the panel shows it, and keys chosen on the picture for the old
+// state are no longer marked.
 void CLightControlUI::refreshFromDevice() {
-  if (device_) showLightParams(device_->getLightParams());
+  if (!device_) return;
+  clearKeySelection();
+  showLightParams(device_->getLightParams());
 }
 
 CLightControlUI* CLightControlUI::panelOf(devices::CHalvionUSBDevice* device) {
@@ -172,6 +180,9 @@ void CLightControlUI::showLightSetting(std::uint32_t word0, std::uint32_t word1,
   setMultiColor(wordByte(word1, 0));
   setDirection(wordByte(word0, 3));
   setSecondZoneIndex(areaEffectOf(word2));
+  if (ILightCustomColors* colors = isKeyboard() ? customColors() : nullptr) {
+    setCustomGroupIndex(colors->customGroupIndex());
+  }
   applyLayoutRule(effect);
 }
 
@@ -208,6 +219,12 @@ void CLightControlUI::applyLayoutRule(int effect) {
     const GroupState& s = layout.groups[i];
     if (s.enabled != Switch::Keep) setGroupEnabled(c, s.enabled == Switch::On);
     if (s.visible != Switch::Keep) c->SetVisible(s.visible == Switch::On);
+  }
+  // A colour card without its palette and values says why.
+  if (CControlUI* note = findControl(QString::fromLatin1(kColorNote))) {
+    const CControlUI* palette = findControl(QString::fromLatin1(lightGroupControl(LightGroup::Palette)));
+    const CControlUI* values = findControl(QString::fromLatin1(lightGroupControl(LightGroup::Color)));
+    note->SetVisible(palette && values && !palette->IsVisible() && !values->IsVisible());
   }
 }
 
@@ -317,6 +334,9 @@ bool CLightControlUI::onNotify(skin::TNotifyUI& msg) {
   // Keys chosen with the rubber band on the device picture take the current
   // colour while the custom-colour effect runs.
   if (sender && msg.sType == QLatin1String(kSelectEnd)) return paintSelectedKeys();
+  if (sender && msg.sType == QLatin1String(skin::DUI_MSGTYPE_CLICK) && isKeyOfDevice(sender)) {
+    return paintClickedKey(sender);
+  }
   if (!sender || !isAncestorOf(sender)) return false;
   const QString name = sender->GetName();
   const QString& type = msg.sType;
@@ -350,6 +370,7 @@ bool CLightControlUI::handleItemSelect(const QString& name) {
   if (name == QLatin1String(kModeCombo)) {
     const int index = getEffectIndex();
     if (index < 0) return true;
+    clearKeySelection();
     applyChange([this, index] { setEffectIndex(index); },
                 [index](devices::DeviceLightParams& p) { p.light.mode = static_cast<std::uint8_t>(index); });
     return true;
@@ -476,11 +497,36 @@ void CLightControlUI::fillCustomColors(bool bright) {
   device_->saveProfileData();
 }
 
+bool CLightControlUI::isKeyOfDevice(CControlUI* control) const {
+  return device_ && control->GetClass() == QLatin1String(kKeyButtonClass) && device_->isAncestorOf(control);
+}
+
+void CLightControlUI::clearKeySelection() {
+  if (!device_) return;
+  for (widgets::CDeviceKeyButtonUI* key : device_->keyButtons) {
+    if (key) key->setSelectedByRubberBand(false);
+  }
+}
+
+// A single click on a key of the picture paints that key (and makes it the
+// selection), as a band around it would.
+bool CLightControlUI::paintClickedKey(CControlUI* key) {
+  if (!customColorsActive()) return false;
+  for (widgets::CDeviceKeyButtonUI* k : device_->keyButtons) {
+    if (k) k->setSelectedByRubberBand(k == key);
+  }
+  return paintSelectedKeys();
+}
+
+bool CLightControlUI::customColorsActive() const {
+  return device_ && isKeyboard() && customColors() &&
+         device_->getLightParams().light.mode == kCustomColorEffectIndex;
+}
+
 bool CLightControlUI::paintSelectedKeys() {
-  ILightCustomColors* colors = isKeyboard() ? customColors() : nullptr;
-  if (!device_ || !colors) return false;
+  if (!customColorsActive()) return false;
+  ILightCustomColors* colors = customColors();
   const lighting::LightParams now = device_->getLightParams().light;
-  if (now.mode != kCustomColorEffectIndex) return false;
   bool painted = false;
   for (size_t p = 0; p < device_->keyButtons.size(); ++p) {
     widgets::CDeviceKeyButtonUI* key = device_->keyButtons[p];
@@ -495,12 +541,16 @@ bool CLightControlUI::paintSelectedKeys() {
   return true;
 }
 
+// The group becomes the lighting setting's custom group: its colours go to
+// its bank first, then the settings block tells the keyboard to show it.
 void CLightControlUI::selectCustomGroup(int index) {
   ILightCustomColors* colors = isKeyboard() ? customColors() : nullptr;
   if (!device_ || !colors || index < 0) return;
+  device_->channel.stateFlag.store(0);
   colors->setCustomGroupIndex(index);
   device_->saveProfileData();
   colors->showCustomGroup(index);
+  device_->writeLightSettings();
 }
 
 // ---- registration ------------------------------------------------------------------------

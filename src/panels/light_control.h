@@ -125,6 +125,13 @@ class CLightControlUI : public skin::CVerticalLayoutUI, public devices::IDeviceP
   ILightCustomColors* customColors() const;
   // Paints the keys selected on the device picture (custom-colour effect).
   bool paintSelectedKeys();
+  bool paintClickedKey(skin::CControlUI* key);
+  // A key button of the device's picture.
+  bool isKeyOfDevice(skin::CControlUI* control) const;
+  // The keyboard shows its custom colours (effect 20).
+  bool customColorsActive() const;
+  // No key of the picture stays marked as selected.
+  void clearKeySelection();
   bool isKeyboard() const;
 
   QPointer<devices::CHalvionUSBDevice> device_;

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 #include "skin/render.h"
 #include "skin/resource_manager.h"
 
@@ -149,13 +151,33 @@ void CComboUI::PaintText(QPainter& p) {
 void CComboUI::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton || !IsEnabled()) return CContainerUI::mousePressEvent(e);
   e->accept();
-  ShowDropDown(!IsDropDownShown());
+  if (IsDropDownShown()) return ShowDropDown(false);
+  ShowDropDown(true);
+  // The release of this press reaches the open list; it must not close it.
+  if (popup_ && popup_->isVisible()) popup_->openingPress_ = true;
+}
+
+std::vector<int> CComboUI::shownItems() const {
+  std::vector<int> shown;
+  for (int i = 0; i < GetCount(); ++i) {
+    if (GetItemAt(i)->IsVisible()) shown.push_back(i);
+  }
+  return shown;
+}
+
+// The next shown item before (step -1) or after (step 1) an item, or -1.
+int CComboUI::nextShownItem(int from, int step) const {
+  for (int i = from + step; i >= 0 && i < GetCount(); i += step) {
+    if (GetItemAt(i)->IsVisible()) return i;
+  }
+  return -1;
 }
 
 void CComboUI::keyPressEvent(QKeyEvent* e) {
   if (!IsEnabled()) return CContainerUI::keyPressEvent(e);
-  if (e->key() == Qt::Key_Up && curSel_ > 0) SelectItem(curSel_ - 1);
-  else if (e->key() == Qt::Key_Down && curSel_ + 1 < GetCount()) SelectItem(curSel_ + 1);
+  const int up = nextShownItem(curSel_, -1), down = nextShownItem(curSel_, 1);
+  if (e->key() == Qt::Key_Up && up >= 0) SelectItem(up);
+  else if (e->key() == Qt::Key_Down && down >= 0) SelectItem(down);
   else if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return) ShowDropDown(true);
   else CContainerUI::keyPressEvent(e);
 }
@@ -173,10 +195,12 @@ int ComboPopup::RowHeight() const {
   return qRound(owner_->GetListInfo()->itemHeight * owner_->GetScale());
 }
 
+// Hidden items are not offered: the rows are the shown items in order.
 void ComboPopup::open() {
+  rows_ = owner_->shownItems();
   const int rowH = RowHeight();
   const int pad = qRound(4 * owner_->GetScale());
-  const int contentH = rowH * owner_->GetCount() + 2 * pad;
+  const int contentH = rowH * static_cast<int>(rows_.size()) + 2 * pad;
   const int h = qMin(contentH, qRound(owner_->dropHeight_ * owner_->GetScale()));
   QPoint pos = owner_->mapToGlobal(QPoint(0, owner_->height() + qRound(2 * owner_->GetScale())));
   if (QScreen* sc = owner_->screen()) {
@@ -186,7 +210,9 @@ void ComboPopup::open() {
   setGeometry(QRect(pos, QSize(owner_->width(), h)));
   hot_ = owner_->GetCurSel();
   scroll_ = 0;
-  if (hot_ >= 0) scroll_ = qBound(0, hot_ * rowH - (h - rowH) / 2, qMax(0, contentH - h));
+  openingPress_ = false;
+  const int hotRow = rowOf(hot_);
+  if (hotRow >= 0) scroll_ = qBound(0, hotRow * rowH - (h - rowH) / 2, qMax(0, contentH - h));
   show();
   setFocus();
   owner_->update();
@@ -198,9 +224,14 @@ QRect ComboPopup::RowRect(int row) const {
 }
 
 int ComboPopup::RowAt(const QPoint& pt) const {
-  for (int i = 0; i < owner_->GetCount(); ++i)
-    if (RowRect(i).contains(pt)) return i;
+  for (size_t row = 0; row < rows_.size(); ++row)
+    if (RowRect(static_cast<int>(row)).contains(pt)) return rows_[row];
   return -1;
+}
+
+int ComboPopup::rowOf(int item) const {
+  const auto it = std::find(rows_.begin(), rows_.end(), item);
+  return it == rows_.end() ? -1 : static_cast<int>(it - rows_.begin());
 }
 
 void ComboPopup::paintEvent(QPaintEvent*) {
@@ -212,10 +243,11 @@ void ComboPopup::paintEvent(QPaintEvent*) {
   const TListInfoUI* info = owner_->GetListInfo();
   p.setFont(owner_->ScaledFont(info->font));
   p.setClipRect(rect().adjusted(1, 1, -1, -1));
-  for (int i = 0; i < owner_->GetCount(); ++i) {
-    const QRect rc = RowRect(i);
-    if (!rc.intersects(rect())) continue;
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    const int i = rows_[row];
+    const QRect rc = RowRect(static_cast<int>(row));
     CControlUI* item = owner_->GetItemAt(i);
+    if (!item || !rc.intersects(rect())) continue;
     const bool selected = i == owner_->GetCurSel();
     uint32_t bk = 0, fg = info->textColor;
     if (!item->IsEnabled()) fg = info->disabledTextColor;
@@ -231,35 +263,45 @@ void ComboPopup::paintEvent(QPaintEvent*) {
 }
 
 void ComboPopup::mouseMoveEvent(QMouseEvent* e) {
-  const int row = RowAt(e->position().toPoint());
-  if (row != hot_) {
-    hot_ = row;
+  const int index = RowAt(e->position().toPoint());
+  if (index != hot_) {
+    hot_ = index;
     update();
   }
 }
 
 void ComboPopup::mouseReleaseEvent(QMouseEvent* e) {
-  const int row = RowAt(e->position().toPoint());
+  const int index = RowAt(e->position().toPoint());
+  const bool fromOpeningPress = openingPress_;
+  openingPress_ = false;
   if (!rect().contains(e->position().toPoint())) {
-    hide();
+    // The release of the click that opened the list (over the box) leaves
+    // it open; any other release outside closes it.
+    const QPoint onBox = owner_->mapFromGlobal(e->globalPosition().toPoint());
+    if (!(fromOpeningPress && owner_->rect().contains(onBox))) hide();
     return;
   }
-  if (row < 0 || !owner_->GetItemAt(row)->IsEnabled()) return;
+  CControlUI* item = owner_->GetItemAt(index);
+  if (!item || !item->IsEnabled()) return;
   QPointer<CComboUI> owner(owner_);
   hide();
-  owner->SelectItem(row);
+  owner->SelectItem(index);
 }
 
 void ComboPopup::wheelEvent(QWheelEvent* e) {
-  const int contentH = RowHeight() * owner_->GetCount() + qRound(8 * owner_->GetScale());
+  const int contentH = RowHeight() * static_cast<int>(rows_.size()) + qRound(8 * owner_->GetScale());
   scroll_ = qBound(0, scroll_ - e->angleDelta().y() * RowHeight() / 120, qMax(0, contentH - height()));
   update();
 }
 
 void ComboPopup::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Escape) hide();
-  else if (e->key() == Qt::Key_Down) { hot_ = qMin(owner_->GetCount() - 1, hot_ + 1); update(); }
-  else if (e->key() == Qt::Key_Up) { hot_ = qMax(0, hot_ - 1); update(); }
+  else if (e->key() == Qt::Key_Down || e->key() == Qt::Key_Up) {
+    const int row = rowOf(hot_) + (e->key() == Qt::Key_Down ? 1 : -1);
+    if (row >= 0 && row < static_cast<int>(rows_.size())) hot_ = rows_[static_cast<size_t>(row)];
+    else if (hot_ < 0 && !rows_.empty()) hot_ = rows_.front();
+    update();
+  }
   else if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && hot_ >= 0) {
     QPointer<CComboUI> owner(owner_);
     const int row = hot_;

@@ -3,6 +3,8 @@
 // CListLabelElementUI) added like children; they are shown in a pop-up list
 // and the chosen one's text in the box. Choosing sends "itemselect" with
 // wParam = new index and lParam = old index.
+#include <vector>
+
 #include "skin/list.h"
 
 namespace kavro::skin {
@@ -47,6 +49,9 @@ class CComboUI : public CContainerUI, public IListOwnerUI {
  private:
   friend class ComboPopup;
   IListItemUI* itemAt(int index) const { return asListItem(GetItemAt(index)); }
+  // Indices of the items that are offered (visible), in order.
+  std::vector<int> shownItems() const;
+  int nextShownItem(int from, int step) const;
 
   TListInfoUI info_;
   int curSel_ = -1;
@@ -64,7 +69,9 @@ class ComboPopup : public QWidget {
  public:
   explicit ComboPopup(CComboUI* owner);
   void open();
+  // The item under a point, or -1.
   int RowAt(const QPoint& pt) const;
+  // The rectangle of the row-th shown item.
   QRect RowRect(int row) const;
   int RowHeight() const;
 
@@ -77,8 +84,13 @@ class ComboPopup : public QWidget {
   void hideEvent(QHideEvent* e) override;
 
  private:
+  int rowOf(int item) const;
+  friend class CComboUI;
+
   CComboUI* owner_;
-  int hot_ = -1;
+  std::vector<int> rows_;  // the shown items, one row each
+  int hot_ = -1;           // an item index
+  bool openingPress_ = false;  // opened by a press whose release is still to come
   int scroll_ = 0;
 };
 

@@ -1,9 +1,12 @@
 #include "widgets/device_key_button.h"
 
+#include <QApplication>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "widgets/control_rules.h"
+#include "widgets/select_panel.h"
 #include "skin/render.h"
 #include "skin/resource_manager.h"
 
@@ -167,6 +170,92 @@ void CDeviceKeyButtonUI::paintKeyMark(QPainter& p) {
   p.setBrush(QColor(0xFF, 0xB0, 0x20));
   p.drawPolygon(tri);
   p.restore();
+}
+
+CaptionMetrics captionMetrics(const QFont& font) {
+  auto at = [font](int px) {
+    QFont f = font;
+    f.setPixelSize(px);
+    return QFontMetricsF(f);
+  };
+  return {[at](const QString& text, int px) { return at(px).horizontalAdvance(text); },
+          [at](int px) { return at(px).height(); }};
+}
+
+CaptionLayout CDeviceKeyButtonUI::captionLayout() const {
+  const QFont font = ScaledFont(GetFont());
+  const double s = GetScale();
+  const QRectF box = QRectF(textRect()).adjusted(kCaptionMarginPx * s, kCaptionMarginPx * s, -kCaptionMarginPx * s,
+                                                 -kCaptionMarginPx * s);
+  return fitCaption(GetDisplayText(), box.size(), font.pixelSize(), qMax(1, qRound(kCaptionSmallestPx * s)),
+                    captionMetrics(font));
+}
+
+void CDeviceKeyButtonUI::PaintText(QPainter& p) {
+  const QString text = GetDisplayText();
+  if (text.isEmpty()) return;
+  const CaptionLayout layout = captionLayout();
+  QFont font = ScaledFont(GetFont());
+  font.setPixelSize(layout.pixelSize);
+  p.save();
+  p.setFont(font);
+  p.setPen(argbColor(currentTextColor()));
+  const QRect rc = textRect();
+  const QFontMetricsF fm(font);
+  const double lineHeight = fm.height();
+  double y = rc.top() + (rc.height() - lineHeight * layout.lines.size()) / 2;
+  for (const QString& line : layout.lines) {
+    const QRectF lineRect(rc.left(), y, rc.width(), lineHeight);
+    const QString shown = layout.fits ? line : fm.elidedText(line, Qt::ElideRight, rc.width());
+    p.drawText(lineRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    y += lineHeight;
+  }
+  p.restore();
+}
+
+CSelectPanelUI* CDeviceKeyButtonUI::selectPanel() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto* panel = qobject_cast<CSelectPanelUI*>(w)) return panel;
+  }
+  return nullptr;
+}
+
+void CDeviceKeyButtonUI::mousePressEvent(QMouseEvent* e) {
+  pressed_ = e->button() == Qt::LeftButton && IsEnabled();
+  band_ = nullptr;
+  pressGlobal_ = e->globalPosition().toPoint();
+  CButtonUI::mousePressEvent(e);
+}
+
+void CDeviceKeyButtonUI::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint global = e->globalPosition().toPoint();
+  if (pressed_ && !band_ && (global - pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
+    if (CSelectPanelUI* panel = selectPanel(); panel && panel->IsEnabled()) {
+      // From here on the drag is the panel's band and no longer a click.
+      band_ = panel;
+      SetPushed(false);
+      SetCaptured(false);
+      panel->BeginBand(panel->mapFromGlobal(pressGlobal_));
+    }
+  }
+  if (band_) {
+    band_->MoveBand(band_->mapFromGlobal(global));
+    e->accept();
+    return;
+  }
+  CButtonUI::mouseMoveEvent(e);
+}
+
+void CDeviceKeyButtonUI::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) pressed_ = false;
+  if (band_ && e->button() == Qt::LeftButton) {
+    CSelectPanelUI* panel = band_;
+    band_ = nullptr;
+    e->accept();
+    panel->EndBand();
+    return;
+  }
+  CButtonUI::mouseReleaseEvent(e);
 }
 
 void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* e) {

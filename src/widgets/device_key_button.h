@@ -2,9 +2,18 @@
 // CDeviceKeyButtonUI: one key of a device picture and, at the same time, one
 // LED. Paints the key, then its light tinted with the LED colour and
 // brightness, then the key-assignment mark; a double click sends "dbclick".
+// A click sends "click"; a drag that starts on the key becomes the rubber
+// band of the key panel (CSelectPanelUI) around it. The caption is fitted
+// into the cap: one line, two lines, or a smaller font (caption_fit.h).
 #include "skin/button.h"
+#include "widgets/caption_fit.h"
 
 namespace kavro::widgets {
+
+class CSelectPanelUI;
+
+// Caption measures with a font (its family and weight) at any pixel size.
+CaptionMetrics captionMetrics(const QFont& font);
 
 class CDeviceKeyButtonUI : public skin::CButtonUI {
   Q_OBJECT
@@ -24,14 +33,22 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
 
   void SetAttribute(const QString& name, const QString& value) override;
   void PaintStatusImage(QPainter& p) override;
+  // The caption, fitted into the cap (see fitCaption).
+  void PaintText(QPainter& p) override;
+  // How the current caption is placed at the current size and font.
+  CaptionLayout captionLayout() const;
   // Paints from two cached layers (the cap below the light, text and border
   // above it), so an animated light redraws only the tinted light.
   void DoPaint(QPainter& p) override;
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
+  CSelectPanelUI* selectPanel() const;
   void paintLight(QPainter& p);
   void paintKeyMark(QPainter& p);
   void paintOverlays(QPainter& p);
@@ -52,6 +69,11 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
   bool lightShown_ = false;
   bool keyMarkHidden_ = true;
   bool rubberSelected_ = false;
+  // A drag from this key: where it was pressed, and the panel once the
+  // drag has become its band.
+  QPoint pressGlobal_;
+  bool pressed_ = false;
+  CSelectPanelUI* band_ = nullptr;
 };
 
 }  // namespace kavro::widgets

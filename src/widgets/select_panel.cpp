@@ -53,37 +53,53 @@ void CSelectPanelUI::resizeEvent(QResizeEvent* e) {
   overlay_->setGeometry(rect());
 }
 
-void CSelectPanelUI::mousePressEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton || !IsEnabled()) return CVerticalLayoutUI::mousePressEvent(e);
-  armed_ = true;
-  dragging_ = false;
-  pressPos_ = e->position().toPoint();
-  e->accept();
+void CSelectPanelUI::ClearSelection() {
+  for (CDeviceKeyButtonUI* key : KeyButtons()) key->setSelectedByRubberBand(false);
 }
 
-void CSelectPanelUI::mouseMoveEvent(QMouseEvent* e) {
-  if (!armed_) return CVerticalLayoutUI::mouseMoveEvent(e);
-  const QPoint pos = e->position().toPoint();
-  if (!dragging_ && pos == pressPos_) return;
+void CSelectPanelUI::BeginBand(const QPoint& press) {
+  armed_ = IsEnabled();
+  dragging_ = false;
+  pressPos_ = press;
+}
+
+void CSelectPanelUI::MoveBand(const QPoint& pos) {
+  if (!armed_ || (!dragging_ && pos == pressPos_)) return;
   dragging_ = true;
   band_ = selectionRect(pressPos_, pos);
   overlay_->setGeometry(rect());
   overlay_->show();
   overlay_->raise();
   overlay_->update();
-  e->accept();
 }
 
-void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton || !armed_) return CVerticalLayoutUI::mouseReleaseEvent(e);
+void CSelectPanelUI::EndBand() {
+  if (!armed_) return;
   armed_ = false;
-  e->accept();
   if (!dragging_) return;
   applySelection();
   dragging_ = false;
   overlay_->hide();
   update();
   SendNotify("click_select_end");
+}
+
+void CSelectPanelUI::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton || !IsEnabled()) return CVerticalLayoutUI::mousePressEvent(e);
+  BeginBand(e->position().toPoint());
+  e->accept();
+}
+
+void CSelectPanelUI::mouseMoveEvent(QMouseEvent* e) {
+  if (!armed_) return CVerticalLayoutUI::mouseMoveEvent(e);
+  MoveBand(e->position().toPoint());
+  e->accept();
+}
+
+void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton || !armed_) return CVerticalLayoutUI::mouseReleaseEvent(e);
+  e->accept();
+  EndBand();
 }
 
 void CSelectPanelUI::applySelection() {

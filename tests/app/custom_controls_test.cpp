@@ -2,6 +2,7 @@
 // image buttons, record button, ring progress and the list rows.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 
 #include "app/control_registry.h"
@@ -98,6 +99,34 @@ TEST(SelectPanel, PressWithoutMoveSelectsNothing) {
   panel->SetEnabled(false);
   h.mouse(panel, QEvent::MouseButtonPress, QPoint(5, 5));
   h.mouse(panel, QEvent::MouseMove, QPoint(100, 100));
+  EXPECT_FALSE(panel->IsDragging());
+}
+
+TEST(SelectPanel, ADragFromAKeyBecomesTheBandAndAShortOneStaysAClick) {
+  Host h(kPanel);
+  auto* panel = h.find<CSelectPanelUI>("panel");
+  auto* k0 = h.find<CDeviceKeyButtonUI>("key_0");
+  auto* k1 = h.find<CDeviceKeyButtonUI>("key_1");
+  const int far = QApplication::startDragDistance() + 2;
+  // A press on key_0 with a jitter below the drag distance is a click on it.
+  h.mouse(k0, QEvent::MouseButtonPress, QPoint(20, 20));
+  h.mouse(k0, QEvent::MouseMove, QPoint(21, 21));
+  h.mouse(k0, QEvent::MouseButtonRelease, QPoint(21, 21), Qt::NoButton);
+  EXPECT_EQ(h.types, QStringList{"click"});
+  EXPECT_EQ(h.senders, QStringList{"key_0"});
+  h.types.clear(), h.senders.clear();
+
+  // Dragged from key_0 over key_1: the panel's band, and no click.
+  h.mouse(k0, QEvent::MouseButtonPress, QPoint(20, 20));
+  h.mouse(k0, QEvent::MouseMove, QPoint(20 + far, 20));
+  EXPECT_TRUE(panel->IsDragging());
+  h.mouse(k0, QEvent::MouseMove, QPoint(60, 30));  // to x 70 in the panel, inside key_1
+  EXPECT_EQ(panel->GetSelectionRect(), QRect(QPoint(30, 30), QPoint(70, 40)));
+  h.mouse(k0, QEvent::MouseButtonRelease, QPoint(60, 30), Qt::NoButton);
+  EXPECT_EQ(h.types, QStringList{"click_select_end"});
+  EXPECT_TRUE(k0->isSelectedByRubberBand());
+  EXPECT_TRUE(k1->isSelectedByRubberBand());
+  EXPECT_FALSE(k0->IsPushed());
   EXPECT_FALSE(panel->IsDragging());
 }
 

@@ -70,6 +70,8 @@ class MainWndTest : public ::testing::Test {
     window->CenterWindow();
     window->ShowWindow(true);
     ASSERT_TRUE(test::waitFor([&] { return keyboard() && keyboard()->previewRunning(); }, 10000));
+    // The first show waits for the filled page.
+    ASSERT_TRUE(test::waitFor([&] { return window->firstShowReleased(); }, 3000));
   }
   devices::CHalvionKeyboardDevice* keyboard() {
     auto* m = window ? window->deviceManager() : nullptr;

@@ -1,7 +1,10 @@
 // The keyboard page rendered offscreen with a running wave preview; the
 // picture is kept under the build tree for a look.
 #include <QDir>
+#include <QFontDatabase>
 #include <QSet>
+
+#include "devices/keyboard/keyboard_geometry.h"
 
 #include "widgets/device_key_button.h"
 #include "widgets/select_panel.h"
@@ -66,4 +69,45 @@ TEST_F(KeyboardDeviceTest, PagePaintsTheRunningWaveOnTheKeys) {
   const QString png = QStringLiteral(KAVRO_TEST_OUTPUT_DIR) + "/keyboard_spectrum.png";
   EXPECT_TRUE(w.grab().save(png));
   d->onDisconnected();
+}
+
+// Every key of the picture shows a caption that fits its cap at a readable
+// size, in both languages, and a tool tip that names the key's function.
+TEST_F(KeyboardDeviceTest, EveryKeyCaptionFitsItsCapInBothLanguages) {
+  devices::registerKeyboardDevice();
+  auto* factory = skin::CControlFactory::GetInstance();
+  factory->RegistControl("DeviceKeyButton", [] { return new widgets::CDeviceKeyButtonUI; });
+  factory->RegistControl("SelectPanel", [] { return new widgets::CSelectPanelUI; });
+  // The Chinese texts use the font the program ships, as at start-up.
+  QFontDatabase::addApplicationFont(QStringLiteral(KAVRO_RESOURCES_DIR) + "/Font/Simplified_Chinese.ttf");
+  auto& rm = skin::CResourceManager::GetInstance();
+  PageWnd w;
+  ASSERT_TRUE(w.Create(nullptr, "keyboard", skin::UI_WNDSTYLE_FRAME, 0, 0, 1040, 720));
+  auto* d = w.Find<devices::CHalvionKeyboardDevice>("keyboard_device_page");
+  ASSERT_NE(d, nullptr);
+  d->setKeyCount(126);
+  d->setLightCount(126);
+  d->setTypeName("keyboard");
+  d->initPage();
+  w.ShowWindow(true, false);
+  test::waitFor([] { return false; }, 50);
+
+  for (const char* language : {"lan_en.xml", "lan_cn.xml"}) {
+    ASSERT_TRUE(rm.LoadLanguage(language));
+    d->refreshKeyCaptions();
+    const QString assignedPrefix = rm.ResolveText("Key_Set");
+    for (size_t p = 0; p < keyboard::kPositionCount; ++p) {
+      widgets::CDeviceKeyButtonUI* key = d->keyButton(p);
+      if (!keyboard::kKeyboardGeometry[p].visible) continue;
+      ASSERT_NE(key, nullptr) << p;
+      const QString caption = key->GetDisplayText();
+      const widgets::CaptionLayout layout = key->captionLayout();
+      EXPECT_FALSE(caption.trimmed().isEmpty()) << language << " position " << p;
+      EXPECT_TRUE(layout.fits) << language << " position " << p << " " << caption.toStdString();
+      EXPECT_GE(layout.pixelSize, widgets::kCaptionSmallestPx) << language << " position " << p;
+      EXPECT_GT(key->GetToolTip().size(), assignedPrefix.size()) << language << " position " << p;
+    }
+    // The keypad's decimal point does not read like Num Lock.
+    EXPECT_NE(d->keyButton(117)->GetDisplayText(), d->keyButton(38)->GetDisplayText()) << language;
+  }
 }

@@ -16,6 +16,7 @@
 #include "panels/light_control_palette.h"
 #include "panels/light_control_values.h"
 #include "panels/light_layout_rules.h"
+#include "widgets/device_key_button.h"
 #include "skin/controls.h"
 #include "skin/qt_app.h"
 #include "skin/window.h"
@@ -58,7 +59,10 @@ class RecordingDevice : public devices::CHalvionUSBDevice, public ILightCustomCo
   void setCustomGroupIndex(int group) override {
     calls.push_back("setCustomGroupIndex");
     groupIndex.push_back(group);
+    currentGroup = group;
   }
+  int customGroupIndex() const override { return currentGroup; }
+  int currentGroup = 1;
   void showCustomGroup(int group) override {
     calls.push_back("showCustomGroup");
     shown.push_back(group);
@@ -290,6 +294,62 @@ TEST(LightPanel, LayoutRuleOnTheRealLayout) {
   EXPECT_FALSE(rig.c("lightcustom_layout")->IsVisible());
 }
 
+TEST(LightPanel, TheColourCardSaysWhyWhenTheEffectChoosesItsColours) {
+  PanelRig rig;
+  for (int effect = 1; effect <= 28; ++effect) {
+    if (effect == 19) continue;  // leaves visibility as the effect before set it
+    rig.panel.setEffectIndex(1);
+    rig.panel.setEffectIndex(effect);
+    const bool own = effect == 4 || effect == 11 || effect == 12 || effect == 17 || effect == 18;
+    EXPECT_EQ(rig.c("light_color_note")->IsVisible(), own) << effect;
+    EXPECT_EQ(rig.c("colorpallet_layout")->IsVisible(), !own) << effect;
+  }
+}
+
+TEST(LightPanel, KeysOfThePicturePaintOnClickAndLoseTheirMarksOnAnotherEffect) {
+  PanelRig rig;
+  std::vector<widgets::CDeviceKeyButtonUI*> keys;
+  for (int i = 0; i < 3; ++i) {
+    auto* key = new widgets::CDeviceKeyButtonUI;
+    rig.device.Add(key);
+    keys.push_back(key);
+  }
+  rig.device.keyButtons = keys;
+  auto click = [&](CControlUI* sender) {
+    skin::TNotifyUI msg;
+    msg.sType = "click";
+    msg.pSender = sender;
+    return rig.panel.onNotify(msg);
+  };
+  EXPECT_FALSE(click(keys[1]));  // effect 6: keys are not painted
+  EXPECT_EQ(rig.device.keys[1], (std::array<std::uint8_t, 3>{9, 9, 9}));
+
+  devices::DeviceLightParams p = rig.device.getLightParams();
+  p.light.mode = 20;
+  rig.device.setLightParams(p);
+  rig.panel.refreshFromDevice();
+  EXPECT_EQ(rig.panel.getCustomGroupIndex(), 1);  // the device's group on entry
+  rig.device.calls.clear();
+  keys[0]->setSelectedByRubberBand(true);
+  EXPECT_TRUE(click(keys[1]));
+  EXPECT_EQ(rig.device.keys[1], (std::array<std::uint8_t, 3>{10, 20, 30}));
+  EXPECT_EQ(rig.device.keys[0], (std::array<std::uint8_t, 3>{9, 9, 9}));
+  EXPECT_EQ(rig.device.stored, std::vector<int>{1});
+  EXPECT_FALSE(keys[0]->isSelectedByRubberBand());
+  EXPECT_TRUE(keys[1]->isSelectedByRubberBand());
+
+  // A foreign button is not a key of the picture.
+  skin::CButtonUI stranger;
+  EXPECT_FALSE(click(&stranger));
+
+  rig.get<skin::CComboUI>("light_combo_modeSelect")->SelectItem(5, false, false);
+  rig.notify("itemselect", "light_combo_modeSelect");
+  EXPECT_FALSE(keys[1]->isSelectedByRubberBand());
+  keys[2]->setSelectedByRubberBand(true);
+  rig.panel.refreshFromDevice();  // a profile or device change
+  EXPECT_FALSE(keys[2]->isSelectedByRubberBand());
+}
+
 TEST(LightPanel, SameModeButtonFollowsTheFlag) {
   PanelRig rig;
   int copies = 0;
@@ -316,7 +376,10 @@ TEST(LightPanel, CustomColourButtons) {
 
   rig.get<skin::CComboUI>("light_combo_custommodeSelect")->SelectItem(2, false, false);
   EXPECT_TRUE(rig.notify("itemselect", "light_combo_custommodeSelect"));
-  EXPECT_EQ(rig.device.calls, (std::vector<std::string>{"setCustomGroupIndex", "saveProfileData", "showCustomGroup"}));
+  // The group's colours are shown (and go to its bank), then the settings
+  // block carries the group to the keyboard.
+  EXPECT_EQ(rig.device.calls, (std::vector<std::string>{"setCustomGroupIndex", "saveProfileData", "showCustomGroup",
+                                                        "writeLightSettings"}));
   EXPECT_EQ(rig.device.groupIndex, std::vector<int>{2});
   EXPECT_EQ(rig.device.shown, std::vector<int>{2});
   rig.device.calls.clear();

@@ -56,10 +56,18 @@ class RecorderPanel : public skin::CControlUI, public devices::IDevicePanel {
 class FakePrompts : public IProfilePrompts {
  public:
   QString askImportPath() override { return importPath; }
-  QString askExportPath() override { return exportPath; }
+  QString askExportPath(const QString& profileName) override {
+    suggestedNames.push_back(profileName);
+    return exportPath;
+  }
   void showNotice(const QString& text) override { notices.push_back(text); }
+  bool askConfirmation(const QString& text) override {
+    questions.push_back(text);
+    return confirm;
+  }
   QString importPath, exportPath;
-  std::vector<QString> notices;
+  std::vector<QString> notices, questions, suggestedNames;
+  bool confirm = true;
 };
 
 class FakeSink : public profiles::ISaveFailureSink {
@@ -170,18 +178,29 @@ TEST_F(ProfilePanelTest, OnlyTheLastOfQuickComboChoicesIsApplied) {
   click("device_add_btn");
   click("device_add_btn");
   EXPECT_EQ(comboNames(), (std::vector<QString>{"Profile 1", "Profile 2", "Profile 3"}));
-  EXPECT_EQ(panel->currentProfileIndex(), 0);
+  EXPECT_EQ(panel->currentProfileIndex(), 2);
   device->log.clear();
 
   choose(1);
-  choose(2);
+  choose(0);
   EXPECT_TRUE(panel->HasTimer(kProfileApplyTimerId));
   EXPECT_TRUE(device->log.empty());
   panel->OnTimer(kProfileApplyTimerId);
   EXPECT_FALSE(panel->HasTimer(kProfileApplyTimerId));
-  EXPECT_EQ(device->log, applyLog(idAt(2)));
-  EXPECT_EQ(storedList().select, 2);
-  EXPECT_EQ(panel->getNameEditText(), "Profile 3");
+  EXPECT_EQ(device->log, applyLog(idAt(0)));
+  EXPECT_EQ(storedList().select, 0);
+  EXPECT_EQ(panel->getNameEditText(), "Profile 1");
+}
+
+TEST_F(ProfilePanelTest, AddSelectsTheNewProfileInListComboAndDevice) {
+  buildPage(1);
+  device->log.clear();
+  click("device_add_btn");
+  EXPECT_EQ(storedList().select, 1);  // count - 1
+  EXPECT_EQ(panel->currentProfileIndex(), 1);
+  EXPECT_EQ(panel->getNameEditText(), "Profile 2");
+  EXPECT_EQ(panel->currentProfileId(), idAt(1));
+  EXPECT_EQ(device->log, applyLog(idAt(1)));
 }
 
 TEST_F(ProfilePanelTest, AddStopsAtFiftyAndRefillsGaps) {
@@ -192,6 +211,7 @@ TEST_F(ProfilePanelTest, AddStopsAtFiftyAndRefillsGaps) {
   click("device_sub_btn");  // deletes "Profile 3"
   click("device_add_btn");
   EXPECT_EQ(panel->profileName(49), "Profile 3");
+  EXPECT_EQ(panel->currentProfileIndex(), 49);
   click("device_copy_btn");  // copy stops at the limit too
   EXPECT_EQ(panel->profileCount(), 50);
   panel->selectProfile(1, false);
@@ -219,6 +239,47 @@ TEST_F(ProfilePanelTest, DeleteMovesTheDeviceToTheNewSelection) {
   click("device_sub_btn");  // the last profile stays
   EXPECT_EQ(comboNames(), (std::vector<QString>{"Profile 2"}));
   EXPECT_EQ(panel->currentProfileIndex(), 0);
+}
+
+TEST_F(ProfilePanelTest, DeleteAndResetAskFirstAndCancelChangesNothing) {
+  buildPage(1);
+  skin::CResourceManager::GetInstance().AddText("profile_delete_confirm", "Delete %1?");
+  skin::CResourceManager::GetInstance().AddText("profile_reset_confirm", "Reset %1?");
+  click("device_sub_btn");  // a single profile cannot be deleted: nothing to ask
+  EXPECT_TRUE(prompts.questions.empty());
+  click("device_add_btn");
+  const std::string path = panel->store().documentPath(panel->currentProfileId());
+  Json::Value doc = profiles::readJsonDocument(path);
+  doc["Device"][0]["LightInfo"]["SelectItem"] = 99;
+  profiles::wirtejsonFile(path, doc);
+  device->log.clear();
+
+  prompts.confirm = false;
+  click("device_sub_btn");
+  click("device_reset_btn");
+  EXPECT_EQ(prompts.questions, (std::vector<QString>{"Delete Profile 2?", "Reset Profile 2?"}));
+  EXPECT_EQ(comboNames(), (std::vector<QString>{"Profile 1", "Profile 2"}));
+  EXPECT_EQ(profiles::readJsonDocument(path)["Device"][0]["LightInfo"]["SelectItem"].asInt(), 99);
+  EXPECT_TRUE(device->log.empty());
+
+  prompts.confirm = true;
+  click("device_reset_btn");
+  EXPECT_NE(profiles::readJsonDocument(path)["Device"][0]["LightInfo"]["SelectItem"].asInt(), 99);
+  click("device_sub_btn");
+  EXPECT_EQ(comboNames(), (std::vector<QString>{"Profile 1"}));
+  EXPECT_EQ(prompts.questions.size(), 4u);
+  skin::CResourceManager::GetInstance().ResetText();
+}
+
+TEST(ProfileFileDialogs, SuggestedNameAndStartFolder) {
+  EXPECT_EQ(profileFileName("Games"), "Games.json");
+  EXPECT_EQ(profileFileName(" a/b\\c "), "a_b_c.json");
+  EXPECT_EQ(profileFileName("..hidden"), "hidden.json");
+  EXPECT_EQ(profileFileName(""), "profile.json");
+  QTemporaryDir used;
+  EXPECT_EQ(dialogStartFolder(used.path(), "/home/u"), used.path());
+  EXPECT_EQ(dialogStartFolder("", "/home/u"), "/home/u");
+  EXPECT_EQ(dialogStartFolder(used.filePath("gone"), "/home/u"), "/home/u");
 }
 
 TEST_F(ProfilePanelTest, FailureCountsOfTheDeviceAreReported) {
@@ -293,6 +354,7 @@ TEST_F(ProfilePanelTest, ImportAndExportGoThroughTheFileDialogs) {
   prompts.exportPath = dir.filePath("exported.json");
   click("device_export_btn");
   ASSERT_TRUE(QFile::exists(prompts.exportPath));
+  EXPECT_EQ(prompts.suggestedNames, (std::vector<QString>{"Profile 1"}));
   prompts.importPath = prompts.exportPath;
   click("device_import_btn");
   click("device_import_btn");
@@ -337,6 +399,20 @@ TEST_F(ProfilePanelTest, TabsSwitchTheFeaturePagesAndTheMenuToggles) {
   EXPECT_EQ(pages->GetCurSel(), 2);
   panel->selectFeatureTab(0);
   EXPECT_EQ(panel->selectedFeatureTab(), 0);
+
+  // Pages that name their tab are found by it, whatever pages are missing.
+  buildPage(1);
+  pages->RemoveAll();
+  for (const char* tab : {"system_Op_tab", "deng_Op_tab", "macro_Op_tab"}) {
+    auto* page = new skin::CControlUI;
+    page->SetUserData(tab);
+    pages->Add(page);
+  }
+  for (auto [tab, page] : {std::pair{"deng_Op_tab", 1}, {"macro_Op_tab", 2}, {"system_Op_tab", 0}}) {
+    find<skin::COptionUI>(tab)->Selected(true, false);
+    notify("selectchanged", tab);
+    EXPECT_EQ(pages->GetCurSel(), page) << tab;
+  }
 
   EXPECT_FALSE(panel->isProfileMenuShown());
   click("profile_fun_spread_btn");

@@ -250,20 +250,20 @@ TEST_F(ProfileStoreTest, EveryCrashDuringACommandLeavesTheListConsistent) {
   }
 }
 
-TEST_F(ProfileStoreTest, AddFillsTheFirstGapKeepsTheSelectionAndStopsAtFifty) {
+TEST_F(ProfileStoreTest, AddFillsTheFirstGapSelectsTheNewProfileAndStopsAtFifty) {
   makeList({"Profile 1", "Profile 3"}, 1);
-  ProfileStore::Change c = store.add(1);
+  ProfileStore::Change c = store.add();
   ASSERT_TRUE(c.done);
   EXPECT_EQ(c.name, "Profile 2");
   EXPECT_EQ(c.index, 2);
-  EXPECT_EQ(store.read().select, 1);
+  EXPECT_EQ(store.read().select, 2);  // count - 1
   EXPECT_EQ(document(c.id)["profilename"].asString(), "Profile 2");
   EXPECT_EQ(document(c.id)["Device"][0]["LightInfo"]["SelectItem"].asInt(), 4);
 
   std::vector<std::string> many;
   for (int i = 1; i <= profiles::kMaxProfiles; ++i) many.push_back("P" + std::to_string(i));
   makeList(many);
-  EXPECT_FALSE(store.add(0).done);
+  EXPECT_FALSE(store.add().done);
   EXPECT_EQ(names().size(), 50u);
   // Copy and import stop there too: a list is never read past the limit.
   EXPECT_FALSE(store.copy(0).done);
@@ -275,7 +275,7 @@ TEST_F(ProfileStoreTest, AddFillsTheFirstGapKeepsTheSelectionAndStopsAtFifty) {
 TEST_F(ProfileStoreTest, AddWithoutFactoryMakesADocumentWithNameAndIdOnly) {
   fs::remove(factory);
   makeList({"Profile 1"});
-  const ProfileStore::Change c = store.add(0);
+  const ProfileStore::Change c = store.add();
   ASSERT_TRUE(c.done);
   const Json::Value doc = document(c.id);
   EXPECT_EQ(doc.getMemberNames(), (std::vector<std::string>{"profileUUID", "profilename"}));
@@ -404,7 +404,7 @@ TEST_F(ProfileStoreTest, RenameChangesListAndDocumentAndRefusesClashes) {
 TEST_F(ProfileStoreTest, AFailedListWriteChangesNothing) {
   makeList({"A"});
   profiles::testing::setWriteFault(profiles::testing::WriteFault::Rename);
-  const ProfileStore::Change c = store.add(0);
+  const ProfileStore::Change c = store.add();
   EXPECT_EQ(store.rename(0, "B"), ProfileStore::Result::WriteFailed);
   profiles::testing::setWriteFault(profiles::testing::WriteFault::None);
   EXPECT_FALSE(c.done);

@@ -128,6 +128,14 @@ TEST(SkinInput, ComboSelectionFromCodeAndFromThePopup) {
   EXPECT_EQ(combo->GetCurSel(), 0);
   ASSERT_FALSE(h.events.empty());
   EXPECT_EQ(h.events.back().type, "itemselect");
+  // The release of the click that opened the list reaches the list over the
+  // box: the list stays open. A release elsewhere outside it closes it.
+  QTest::mousePress(combo, Qt::LeftButton);
+  ASSERT_TRUE(combo->IsDropDownShown());
+  QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->mapFromGlobal(combo->mapToGlobal(QPoint(5, 5))));
+  EXPECT_TRUE(combo->IsDropDownShown());
+  QTest::mouseRelease(popup, Qt::LeftButton, {}, popup->mapFromGlobal(combo->mapToGlobal(QPoint(5, 5))));
+  EXPECT_FALSE(combo->IsDropDownShown());
   // Removing the selected item leaves no selection; indexes shift.
   combo->RemoveAt(0);
   EXPECT_EQ(combo->GetCurSel(), -1);

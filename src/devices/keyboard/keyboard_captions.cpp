@@ -26,6 +26,16 @@ constexpr KindFunction kKindFunctions[] = {
     {0xB0, 11},  // shortcut placeholder
 };
 
+// Keys of the keyboard's own that no key table names, because no other key
+// can be given their function: the lighting key beside the game-mode key.
+struct DeviceKeyName {
+  KeyCodeBytes code;
+  const char* nameKey;
+};
+constexpr DeviceKeyName kDeviceKeyNames[] = {
+    {{0xA0, 0x24, 0x00}, "keyboard_key_Light"},
+};
+
 FunctionName byFunctionNumber(std::uint8_t kind) {
   for (const KindFunction& kf : kKindFunctions) {
     if (kf.kind == kind) return {{kFunctionNamePrefix + std::to_string(kf.function)}, {}};
@@ -55,6 +65,9 @@ FunctionName functionName(const KeyCodeBytes& code, std::span<const std::string>
   const auto [kind, code1, code2] = code;
   if (const auto row = macros::findKeyRowByCode(kind, code1, code2))
     return {{macros::KeyCodeTable[*row].nameKey}, {}};
+  for (const DeviceKeyName& d : kDeviceKeyNames) {
+    if (d.code == code) return {{d.nameKey}, {}};
+  }
   if (kind == macros::kKindKeyboard) return keyWithModifiers(code1, code2);
   if (kind == 0x10) {
     if (const auto row = macros::findMouseButtonRow(code1))

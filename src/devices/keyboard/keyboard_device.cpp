@@ -73,6 +73,8 @@ void CHalvionKeyboardDevice::initPage() {
       button->setLight(0xFFFFFF, 255, true);
     }
   });
+  // The keys carry their names from the start, before a keyboard answers.
+  refreshKeyCaptions();
 }
 
 skin::CControlUI* CHalvionKeyboardDevice::sharedPanel(const char* name) const {

@@ -106,6 +106,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void storeCustomColors(int group) override;
   void setCustomGroupIndex(int group) override;
   void showCustomGroup(int group) override;
+  int customGroupIndex() const override { return light_.customGroup; }
 
   // ---- keyboard operations --------------------------------------------------
   // Opens the selected profile's files and reads them into the device
