@@ -148,3 +148,37 @@ TEST(QuickReplug, InProcessKeyboardWorksAfterEveryQuickReplug) {
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(kb->violations(), 0u);
 }
+
+TEST(QuickReplug, SocketServedAnewUnderTheSamePathIsGoneThenArrived) {
+  SimFolder folder;
+  sim::FolderPresence presence(folder.dir);
+  auto kb = sim::makeEmulator(sim::DeviceKind::Keyboard, sim::inProcessPresence(), "anew-");
+  const auto iface = kb->interfaces().back();  // interface 1: the keyboard's rows 0 and 1
+  ASSERT_TRUE(presence.attach(iface, nullptr));
+  std::vector<std::string> events;
+  struct Recorder : DiscoveryHandler {
+    std::vector<std::string>& e;
+    explicit Recorder(std::vector<std::string>& ev) : e(ev) {}
+    void interfaceArrived(int row) override { e.push_back("+" + std::to_string(row)); }
+    void interfaceGone(int row) override { e.push_back("-" + std::to_string(row)); }
+    void firstScanDone() override {}
+  } rec(events);
+  DeviceDiscovery d(rec);
+  ASSERT_TRUE(d.pass());
+  EXPECT_EQ(events, (std::vector<std::string>{"+1", "+0"}));
+  const uint64_t first = d.row(0).instance;
+
+  // Without a hotplug monitor nothing is noted: the new socket's identity
+  // alone tells the passes apart.
+  events.clear();
+  presence.detach(iface);
+  ASSERT_TRUE(presence.attach(iface, nullptr));
+  ASSERT_TRUE(d.pass());
+  EXPECT_EQ(events, (std::vector<std::string>{"-0", "-1", "+1", "+0"}));
+  EXPECT_NE(d.row(0).instance, first);
+  EXPECT_EQ(d.row(0).path, "sim:anew-keyboard-if1#vid_0c45&pid_7666&mi_01&col04");
+  events.clear();
+  ASSERT_TRUE(d.pass());
+  EXPECT_TRUE(events.empty());
+  presence.detach(iface);
+}
