@@ -24,7 +24,7 @@ using namespace kavro::devices;
 namespace {
 
 constexpr int kQuickReplugs = 50;
-constexpr int kWorkingWithinMs = 3000;  // a re-plugged device answers well within this
+constexpr int kWorkingWithinMs = 5000;  // a re-plugged device answers well within this
 constexpr int kNotifyReadMs = 50;
 constexpr int kRetryMs = 10;
 constexpr int kKeyboardCommandRow = 0;
