@@ -40,8 +40,21 @@ void exercise(const CollectionCaps& c, ReportType type, const uint8_t* tail, siz
         for (uint32_t u = v.usageMin; u <= last; ++u) {
           uint32_t raw = 0;
           int32_t scaled = 0;
-          getUsageValue(c, type, v.usagePage, static_cast<uint16_t>(u), report.data(), length, raw);
-          getScaledUsageValue(c, type, v.usagePage, static_cast<uint16_t>(u), report.data(), length, scaled);
+          const auto usage = static_cast<uint16_t>(u);
+          getUsageValue(c, type, v.usagePage, usage, report.data(), length, raw);
+          getScaledUsageValue(c, type, v.usagePage, usage, report.data(), length, scaled);
+          std::vector<uint8_t> bytes;
+          const ValueCaps* owner = nullptr;  // the capability the readers pick for this usage
+          for (const ValueCaps& o : rc.values) {
+            const bool page = v.usagePage == 0 || o.usagePage == v.usagePage;
+            if (page && o.reportId == id && usage >= o.usageMin && usage <= o.usageMax) {
+              owner = &o;
+              break;
+            }
+          }
+          if (getUsageValueBytes(c, type, v.usagePage, usage, report.data(), length, bytes) == kStatusSuccess &&
+              (owner == nullptr || bytes.size() != (owner->bitSize + 7u) / 8u))
+            __builtin_trap();  // every bit of the field, in whole bytes
         }
       }
     }

@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "platform/hid/hid_backend.h"
 #include "platform/hid/sim_link.h"
 #include "platform/test_sim_device.h"
 
@@ -37,6 +38,18 @@ TEST(HidPath, MarkersAreReadCaseInsensitivelyAndDefaultToZero) {
   EXPECT_EQ(pathMarkerValue("x#vid_0c45&pid_7666&mi_01&col04", "&col"), 4u);
   EXPECT_EQ(pathMarkerValue("x#vid_0c45&pid_7666", "vid_"), 0x0c45u);
   EXPECT_EQ(pathMarkerValue("x#vid_0c45&pid_7666", "pid_"), 0x7666u);
+}
+
+TEST(HidPath, InstanceIsReadFromTheHidDeviceNameOrAPathHoldingIt) {
+  EXPECT_EQ(detail::hidInstanceFromName("0003:0C45:7666.000A"), 0x0Au);
+  EXPECT_EQ(detail::hidInstanceFromName("/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.1/0003:0C45:7666.01F3/hidraw/hidraw3"),
+            0x1F3u);
+  EXPECT_EQ(detail::hidInstanceFromName("/devices/virtual/misc/uhid/0003:0C45:7F01.0002"), 2u);
+  EXPECT_EQ(detail::hidInstanceFromName("hidraw3"), 0u);
+  EXPECT_EQ(detail::hidInstanceFromName(""), 0u);
+  EXPECT_EQ(detail::hidInstanceFromName("0003:0C45:7666."), 0u);
+  EXPECT_EQ(detail::hidInstanceFromName("0003:0C45:7666.00zz"), 0u);
+  EXPECT_EQ(detail::hidInstanceFromName("0000:00:14.0"), 0u);  // a PCI name has one colon too few
 }
 
 TEST(HidEnumerate, ListsOnePathPerCollectionAndMoreThanEightInterfaces) {

@@ -89,6 +89,7 @@ TEST(HidrawBackend, RealNodeIsListedOpenedWrittenAndRead) {
   HidDeviceInfo h;
   ASSERT_TRUE(h.open(vendorPath, true, true, true, false));
   EXPECT_EQ(h.attributes.vendorId, 0x0C45);
+  EXPECT_NE(h.instance(), 0u);  // numbered by the kernel for every device it adds
   EXPECT_EQ(h.caps.usagePage, 0xFF1C);
   EXPECT_EQ(h.caps.outputReportByteLength, 64);
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/hid/hid_device.h"
 #include "platform/hid/report_descriptor.h"
 
 using namespace kavro::hid;
@@ -271,12 +272,12 @@ TEST(ReportDescriptor, HostileDescriptorsAreRefused) {
       {"empty", {}},
       {"truncated data", {0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x26, 0xFF}},
       {"long item", wrap({0xFE, 0x02, 0x10, 0x00, 0x00})},
-      {"reserved item type", wrap({0x0C})},
       {"reserved global tag", wrap({0xC4})},
-      {"reserved main tag", wrap({0xD0})},
-      {"report size above 32", wrap({0x75, 0x21, 0x95, 0x01, 0x81, 0x02})},
+      {"report size above 256", wrap({0x76, 0x01, 0x01, 0x95, 0x01, 0x81, 0x02})},
+      {"report count above 12288", wrap({0x75, 0x01, 0x96, 0x01, 0x30, 0x81, 0x02})},
       {"absurd report count", wrap({0x75, 0x08, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x02})},
-      {"report just over the limit", wrap({0x75, 0x08, 0x96, 0xFF, 0x0F, 0x81, 0x02, 0x95, 0x01, 0x81, 0x02})},
+      {"report just over the limit", wrap(repeat({0x75, 0x08, 0x96, 0x00, 0x30, 0x81, 0x02}, 5,
+                                                  {0x96, 0xFF, 0x0F, 0x81, 0x02}))},  // 65535 bytes
       {"nesting too deep", repeat({0xA1, 0x00}, kMaxCollectionDepth + 1, Bytes(kMaxCollectionDepth + 1, 0xC0))},
       {"push overflow", wrap(Bytes(kMaxGlobalStack * 2 + 2, 0xA4))},  // A4 = push, zero data
       {"pop on empty", wrap({0xB4})},
@@ -316,14 +317,121 @@ TEST(ReportDescriptor, HostileDescriptorsAreRefused) {
 }
 
 TEST(ReportDescriptor, LimitsStillAcceptSaneExtremes) {
-  // The largest report (4095 data bytes), push/pop at full depth, maximum nesting.
-  Bytes d{0x05, 0x01, 0x09, 0x00, 0xA1, 0x01, 0x85, 0x01, 0x09, 0x01, 0x75, 0x08, 0x96, 0xFF, 0x0F, 0x81, 0x02};
+  // The largest report (65534 data bytes: five fields of 12288 bytes and one
+  // of 4094), the widest field (256 bits), push/pop at full depth, maximum nesting.
+  Bytes d{0x05, 0x01, 0x09, 0x00, 0xA1, 0x01, 0x85, 0x01, 0x09, 0x01, 0x75, 0x08};
+  for (int i = 0; i < 5; ++i) d.insert(d.end(), {0x96, 0x00, 0x30, 0x81, 0x02});
+  d.insert(d.end(), {0x96, 0xFE, 0x0F, 0x81, 0x02});
+  d.insert(d.end(), {0x85, 0x02, 0x09, 0x02, 0x76, 0x00, 0x01, 0x95, 0x01, 0xB1, 0x02});
   d.insert(d.end(), kMaxGlobalStack, 0xA4);
   d.insert(d.end(), kMaxGlobalStack, 0xB4);
   for (size_t i = 1; i < kMaxCollectionDepth; ++i) d.insert(d.end(), {0xA1, 0x00});
   d.insert(d.end(), kMaxCollectionDepth, 0xC0);
   const DescriptorInfo info = parseOk(d);
   ASSERT_EQ(info.collections.size(), 1u);
-  EXPECT_EQ(info.collections[0].input.byteLength, 4096);
+  EXPECT_EQ(info.collections[0].input.byteLength, 65535);
+  EXPECT_EQ(info.collections[0].feature.byteLength, 1 + 32);
   EXPECT_EQ(info.collections[0].linkCollectionNodes, kMaxCollectionDepth);
+}
+
+// A touch screen whose raw sensor frame is one 7,488-byte input report,
+// beside its ordinary contact report.
+TEST(ReportDescriptor, TouchScreenWithAReportLongerThan4095Bytes) {
+  const DescriptorInfo info = parseFile("0c45_7611_000d_0004");
+  ASSERT_EQ(info.collections.size(), 1u);
+  const CollectionCaps& c = info.collections[0];
+  EXPECT_EQ(c.usagePage, 0x0D);
+  EXPECT_EQ(c.usage, 0x04);
+  EXPECT_EQ(c.input.byteLength, 1 + 7488);
+  EXPECT_EQ(c.input.reportIds, (Bytes{1, 3}));
+  EXPECT_EQ(c.feature.byteLength, 2);
+  ASSERT_EQ(c.input.values.size(), 5u);  // contact id, X, Y, contact count, frame
+  EXPECT_EQ(c.input.values[4].reportCount, 7488);
+
+  Bytes frame(c.input.byteLength, 0);
+  frame[0] = 3;
+  frame[1] = 0x42;
+  frame.back() = 0x99;
+  uint32_t raw = 0;
+  EXPECT_EQ(getUsageValue(c, ReportType::Input, 0xFF00, 0xC5, frame.data(), frame.size(), raw), kStatusSuccess);
+  EXPECT_EQ(raw, 0x42u);
+  //                  tip   id    X = 0x1234  Y = 0x0100  count
+  const Bytes contact{1, 0x01, 0x05, 0x34, 0x12, 0x00, 0x01, 0x01};
+  EXPECT_EQ(getUsageValue(c, ReportType::Input, 0x01, 0x30, contact.data(), contact.size(), raw), kStatusSuccess);
+  EXPECT_EQ(raw, 0x1234u);
+  EXPECT_EQ(getUsageValue(c, ReportType::Input, 0x0D, 0x54, contact.data(), contact.size(), raw), kStatusSuccess);
+  EXPECT_EQ(raw, 1u);
+}
+
+// A pen whose transducer serial number is one 64-bit field: no number, but
+// its bytes, and the report's other values still read.
+TEST(ReportDescriptor, PenSerialNumberWiderThan32BitsIsReadAsBytes) {
+  const DescriptorInfo info = parseFile("0c45_7612_000d_0002");
+  ASSERT_EQ(info.collections.size(), 1u);
+  const CollectionCaps& c = info.collections[0];
+  EXPECT_EQ(c.usage, 0x02);
+  EXPECT_EQ(c.input.byteLength, 1 + 1 + 6 + 8);
+  ASSERT_EQ(c.input.values.size(), 4u);
+  EXPECT_EQ(c.input.values[3].usageMin, 0x5B);
+  EXPECT_EQ(c.input.values[3].bitSize, 64);
+
+  //                tip   X = 0x0102  Y = 0x0304  pressure    serial, least significant byte first
+  const Bytes report{7, 0x01, 0x02, 0x01, 0x04, 0x03, 0xFF, 0x0F, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+  uint32_t raw = 0;
+  int32_t scaled = 0;
+  EXPECT_EQ(getUsageValue(c, ReportType::Input, 0x0D, 0x5B, report.data(), report.size(), raw), kStatusBufferTooSmall);
+  EXPECT_EQ(getScaledUsageValue(c, ReportType::Input, 0x0D, 0x5B, report.data(), report.size(), scaled),
+            kStatusBufferTooSmall);
+  Bytes serial;
+  EXPECT_EQ(getUsageValueBytes(c, ReportType::Input, 0x0D, 0x5B, report.data(), report.size(), serial),
+            kStatusSuccess);
+  EXPECT_EQ(serial, (Bytes{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}));
+  EXPECT_EQ(getUsageValueBytes(c, ReportType::Input, 0x0D, 0x5B, report.data(), report.size() - 1, serial),
+            kStatusInvalidReportLength);
+  EXPECT_TRUE(serial.empty());
+  // Narrow fields read as bytes too, from any bit position.
+  EXPECT_EQ(getUsageValueBytes(c, ReportType::Input, 0x0D, 0x42, report.data(), report.size(), serial),
+            kStatusUsageNotFound);  // a button, not a value
+  EXPECT_EQ(getUsageValueBytes(c, ReportType::Input, 0x01, 0x31, report.data(), report.size(), serial),
+            kStatusSuccess);
+  EXPECT_EQ(serial, (Bytes{0x04, 0x03}));
+
+  // Unpacking the report skips the serial number and still reads X after it.
+  std::vector<HidDataItem> items(2);
+  items[0].usagePage = 0x0D, items[0].usage = 0x5B, items[0].reportId = 7;
+  items[1].usagePage = 0x01, items[1].usage = 0x30, items[1].reportId = 7;
+  EXPECT_TRUE(unpackReport(report.data(), report.size(), ReportType::Input, items, c));
+  EXPECT_EQ(items[0].status, kStatusBufferTooSmall);
+  EXPECT_FALSE(items[0].isDataSet);
+  EXPECT_TRUE(items[1].isDataSet);
+  EXPECT_EQ(items[1].value, 0x0102u);
+}
+
+// Items of the reserved type and reserved main items, such as a zero byte
+// after the last item, change nothing.
+TEST(ReportDescriptor, ReservedAndZeroItemsAreSkipped) {
+  const Bytes plain = loadDescriptor("0c45_7604_ff1c_0092");
+  ASSERT_FALSE(plain.empty());
+  const DescriptorInfo expected = parseOk(plain);
+  Bytes trailingZero = plain;
+  trailingZero.push_back(0x00);
+  Bytes reservedInside = plain;
+  // Before the last End Collection: reserved type (1 data byte), reserved main tag.
+  reservedInside.insert(reservedInside.end() - 1, {0x0D, 0xFF, 0xD0, 0x00});
+  for (const Bytes& d : {trailingZero, reservedInside}) {
+    const DescriptorInfo info = parseOk(d);
+    ASSERT_EQ(info.collections.size(), 1u);
+    const CollectionCaps& c = info.collections[0];
+    EXPECT_EQ(c.usagePage, expected.collections[0].usagePage);
+    EXPECT_EQ(c.input.byteLength, expected.collections[0].input.byteLength);
+    EXPECT_EQ(c.output.byteLength, expected.collections[0].output.byteLength);
+    EXPECT_EQ(c.input.values.size(), expected.collections[0].input.values.size());
+  }
+  // A zero byte drops the usages before it, as any main item does.
+  const Bytes usageDropped{0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x09, 0x05, 0x00,
+                           0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0};
+  const DescriptorInfo dropped = parseOk(usageDropped);
+  ASSERT_EQ(dropped.collections.size(), 1u);
+  EXPECT_TRUE(dropped.collections[0].input.values.empty());
+  EXPECT_EQ(dropped.collections[0].input.byteLength, 2);
 }

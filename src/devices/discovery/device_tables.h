@@ -36,6 +36,9 @@ struct DeviceInterfaceRow {
   uint16_t paired = 0;
   uint16_t pairedIndex = 0;
   std::string path;
+  // Which plug-in of the interface behind path the row stands for (0 when
+  // not known): the same path under another instance is a re-plugged device.
+  uint64_t instance = 0;
 
   // Same interface identity (everything but the live state).
   bool sameInterface(const DeviceInterfaceRow& o) const {

@@ -58,8 +58,8 @@ int DeviceDiscovery::freeRowFor(const DeviceInterfaceRow& ids, bool matchUsage) 
   return -1;
 }
 
-void DeviceDiscovery::scan(const std::vector<std::string>& paths) {
-  for (const auto& path : paths) {
+void DeviceDiscovery::scan(const std::vector<Present>& present) {
+  for (const auto& [path, listedInstance] : present) {
     const DeviceInterfaceRow ids = idsFromPath(path);
     const bool known = std::any_of(match_.begin(), match_.end(), [&](const auto& m) { return samePathIds(m, ids); });
     if (!known || freeRowFor(ids, false) < 0) continue;
@@ -70,6 +70,8 @@ void DeviceDiscovery::scan(const std::vector<std::string>& paths) {
     found.productId = candidate.attributes.productId;
     found.usagePage = candidate.caps.usagePage;
     found.usage = candidate.caps.usage;
+    // The instance actually opened, which may be newer than the listed one.
+    found.instance = candidate.instance() != 0 ? candidate.instance() : listedInstance;
     candidate.close();
     auto m = std::find_if(match_.begin(), match_.end(), [&](const auto& r) {
       return samePathIds(r, found) && r.usagePage == found.usagePage && r.usage == found.usage;
@@ -81,38 +83,77 @@ void DeviceDiscovery::scan(const std::vector<std::string>& paths) {
     if (index < 0) continue;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      rows_[static_cast<size_t>(index)].connected = 1;
-      rows_[static_cast<size_t>(index)].path = path;
+      auto& r = rows_[static_cast<size_t>(index)];
+      r.connected = 1;
+      r.path = path;
+      r.instance = found.instance;
     }
     handler_.interfaceArrived(index);
   }
 }
 
-void DeviceDiscovery::checkRemovals(const std::vector<std::string>& paths) {
+void DeviceDiscovery::release(size_t index) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto& r = rows_[index];
+    if (r.isFree()) return;
+    r.connected = 0;
+    r.path.clear();
+    r.instance = 0;
+  }
+  handler_.interfaceGone(static_cast<int>(index));
+}
+
+// Releases every row whose interface was noted removed: the same instance,
+// or any instance when either side does not know its own.
+void DeviceDiscovery::releaseNoted(const std::vector<hid::Removal>& removals) {
+  for (const auto& removal : removals) {
+    for (size_t i = 0; i < kInterfaceRowCount; ++i) {
+      bool gone;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto& r = rows_[i];
+        gone = !r.isFree() && hid::pathBase(r.path) == removal.base &&
+               (removal.instance == 0 || r.instance == 0 || removal.instance == r.instance);
+      }
+      if (gone) release(i);
+    }
+  }
+}
+
+// Releases the rows whose path is no longer present, or is present as
+// another instance of its interface.
+void DeviceDiscovery::checkRemovals(const std::vector<Present>& present) {
   for (size_t i = 0; i < kInterfaceRowCount; ++i) {
+    bool gone;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      auto& r = rows_[i];
-      if (r.isFree() || std::find(paths.begin(), paths.end(), r.path) != paths.end()) continue;
-      r.connected = 0;
-      r.path.clear();
+      const auto& r = rows_[i];
+      if (r.isFree()) continue;
+      auto p = std::find_if(present.begin(), present.end(), [&](const Present& x) { return x.path == r.path; });
+      gone = p == present.end() || (r.instance != 0 && p->instance != 0 && p->instance != r.instance);
     }
-    handler_.interfaceGone(static_cast<int>(i));
+    if (gone) release(i);
   }
 }
 
 bool DeviceDiscovery::pass() {
+  // Removals noted before the list is taken: the list then shows whatever
+  // came back after them.
+  releaseNoted(removals_.take());
   hid::HidDeviceInfo list;
   if (!list.enumerate()) return false;
-  std::vector<std::string> paths;
-  while (const std::string* p = list.nextPath()) paths.push_back(*p);
+  std::vector<Present> present;
+  for (size_t i = 0; i < list.pathList.size(); ++i) {
+    present.push_back({list.pathList[i], i < list.pathInstances.size() ? list.pathInstances[i] : 0});
+  }
   list.freePathList();
-  if (anyRow(false)) scan(paths);
+  if (anyRow(true)) checkRemovals(present);
+  if (anyRow(false)) scan(present);
   if (!firstScanReported_) {
     firstScanReported_ = true;
     handler_.firstScanDone();
   }
-  if (anyRow(true)) checkRemovals(paths);
   return true;
 }
 

@@ -15,6 +15,7 @@
 
 #include "platform/debug.h"
 #include "platform/hid/hid_backend.h"
+#include "platform/hid/removals.h"
 #include "platform/hid/sim_link.h"
 
 namespace kavro::hid {
@@ -23,8 +24,8 @@ namespace {
 constexpr char kPathSeparator = '#';
 constexpr char kMarkerInterface[] = "&mi_";
 constexpr char kMarkerCollection[] = "&col";
-constexpr size_t kReadBufferSize = 4097;  // largest report plus a prepended id byte
-constexpr size_t kMaxDataItems = 4096;    // bound on unpacked items per report type
+constexpr size_t kMinReadBufferSize = 4097;  // room for any short report plus a prepended id byte
+constexpr size_t kMaxDataItems = 4096;       // bound on unpacked items per report type
 
 std::string makePath(const detail::RawInterface& ri, size_t collection, size_t collections) {
   char ids[64];
@@ -40,10 +41,22 @@ std::string makePath(const detail::RawInterface& ri, size_t collection, size_t c
 }
 
 bool isSimBase(const std::string& base) { return base.rfind(sim::kPathPrefix, 0) == 0; }
+
+// True when a failed read or write (result n, error err) means the interface
+// itself is gone, not merely busy: the simulated link hung up, or the hidraw
+// node's device was removed.
+bool meansGone(ssize_t n, int err, bool isSocket) {
+  if (n == 0) return isSocket;  // end of the stream: the device end closed
+  if (isSocket) return err == EPIPE || err == ECONNRESET || err == ENOTCONN || err == ESHUTDOWN;
+  return err == ENODEV || err == EIO || err == ESHUTDOWN;
+}
 }  // namespace
 
 struct HidDeviceInfo::Handle {
   int fd = -1;
+  std::string base;               // for the removal notice
+  uint64_t instance = 0;
+  std::atomic<bool> gone{false};  // a transfer found the interface gone
   bool isSocket = false;         // simulated link: send without SIGPIPE
   bool prependReportId = false;  // hidraw drops the id byte when the device uses none
   DescriptorInfo descriptor;
@@ -57,6 +70,8 @@ struct HidDeviceInfo::Handle {
     return std::find(ids.begin(), ids.end(), id) != ids.end();
   }
 };
+
+std::string pathBase(const std::string& path) { return path.substr(0, path.find(kPathSeparator)); }
 
 uint32_t pathMarkerValue(const std::string& path, const char* marker) {
   const size_t n = std::strlen(marker);
@@ -84,7 +99,10 @@ bool HidDeviceInfo::enumerate() {
     if (parseReportDescriptor(ri.descriptor.data(), ri.descriptor.size(), info) && !info.collections.empty()) {
       collections = info.collections.size();
     }
-    for (size_t c = 0; c < collections; ++c) pathList.push_back(makePath(ri, c, collections));
+    for (size_t c = 0; c < collections; ++c) {
+      pathList.push_back(makePath(ri, c, collections));
+      pathInstances.push_back(ri.instance);
+    }
   }
   pathCount = static_cast<uint32_t>(pathList.size());
   pathCursor = 0;
@@ -98,6 +116,7 @@ const std::string* HidDeviceInfo::nextPath() {
 
 void HidDeviceInfo::freePathList() {
   pathList.clear();
+  pathInstances.clear();
   pathCount = 0;
   pathCursor = 0;
 }
@@ -109,11 +128,13 @@ bool HidDeviceInfo::open(const std::string& path, bool read, bool write, bool ov
   overlapped = ovl;
   exclusive = excl;
   devicePath = path;
-  const std::string base = path.substr(0, path.find(kPathSeparator));
+  const std::string base = pathBase(path);
   auto h = std::make_shared<Handle>();
   detail::RawInterface ri;
   h->fd = isSimBase(base) ? detail::openSimulated(base, ri) : detail::openHidraw(base, read, write, ri);
   if (h->fd < 0) return false;
+  h->base = base;
+  h->instance = ri.instance;
   std::string error;
   if (!parseReportDescriptor(ri.descriptor.data(), ri.descriptor.size(), h->descriptor, &error) ||
       h->descriptor.collections.empty()) {
@@ -198,6 +219,26 @@ const CollectionCaps* HidDeviceInfo::preparsedData() const {
   return handle_ ? &handle_->caps() : nullptr;
 }
 
+uint64_t HidDeviceInfo::instance() const {
+  auto* self = const_cast<HidDeviceInfo*>(this);
+  std::lock_guard<std::mutex> lock(self->handleMutex_);
+  return handle_ ? handle_->instance : 0;
+}
+
+bool HidDeviceInfo::interfaceGone() const {
+  auto* self = const_cast<HidDeviceInfo*>(this);
+  std::lock_guard<std::mutex> lock(self->handleMutex_);
+  return handle_ && handle_->gone.load();
+}
+
+// Notes the removal once per handle: the reader of a gone interface may try
+// again and again until its owner closes it.
+void HidDeviceInfo::noteGone(Handle& h) {
+  if (h.gone.exchange(true)) return;
+  dbg::printf("hid: %s is gone\n", h.base.c_str());
+  noteRemoval({h.base, h.instance});
+}
+
 bool HidDeviceInfo::isOpen() const {
   auto* self = const_cast<HidDeviceInfo*>(this);
   std::lock_guard<std::mutex> lock(self->handleMutex_);
@@ -259,14 +300,20 @@ bool HidDeviceInfo::readReport(size_t length, size_t* bytesRead, uint8_t* buffer
   auto h = transferBegin(readInProgress);
   if (!h) return false;
   const uint64_t deadline = tickMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
-  // One receive buffer per thread: reads are frequent and reports small.
-  thread_local std::vector<uint8_t> tmp(kReadBufferSize);
+  // One receive buffer per thread: reads are frequent and reports mostly
+  // small; it grows for a collection with longer reports.
+  thread_local std::vector<uint8_t> tmp(kMinReadBufferSize);
+  const size_t needed = static_cast<size_t>(h->caps().input.byteLength) + 1;
+  if (tmp.size() < needed) tmp.resize(needed);
   bool ok = false;
   while (waitReady(h->fd, false, deadline)) {
     const size_t skip = h->prependReportId ? 1 : 0;
     ssize_t n = ::read(h->fd, tmp.data() + skip, tmp.size() - skip);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    if (n <= 0) break;  // hang-up or device gone
+    if (n <= 0) {
+      if (meansGone(n, errno, h->isSocket)) noteGone(*h);
+      break;
+    }
     if (skip) tmp[0] = 0;
     const size_t got = static_cast<size_t>(n) + skip;
     if (!h->acceptsInput(tmp[0])) continue;  // another collection's report
@@ -295,7 +342,9 @@ bool HidDeviceInfo::writeReport(size_t length, size_t* bytesWritten, const uint8
       ok = true;
       break;
     }
-    if (n >= 0 || (errno != EAGAIN && errno != EINTR)) break;
+    const int err = n < 0 ? errno : 0;
+    if (n < 0 && meansGone(n, err, h->isSocket)) noteGone(*h);
+    if (n >= 0 || (err != EAGAIN && err != EINTR)) break;
     ready = waitReady(h->fd, true, deadline);
   }
   transferEnd(writeInProgress);

@@ -104,8 +104,16 @@ class HidDeviceInfo {
   }
   bool isOpen() const;
 
+  // Which plug-in of its interface the open handle belongs to (0 when
+  // closed or not known); the same number pathInstances lists for its path.
+  uint64_t instance() const;
+  // True once a transfer found the interface gone (hang-up, device removed);
+  // the removal has then been noted for discovery (removals.h).
+  bool interfaceGone() const;
+
   // Fields of the record.
   std::vector<std::string> pathList;
+  std::vector<uint64_t> pathInstances;  // per path: its interface's instance (0 when not known)
   uint32_t pathCount = 0;
   uint32_t pathCursor = 0;
   bool wantRead = false, wantWrite = false, overlapped = false, exclusive = false;
@@ -127,6 +135,7 @@ class HidDeviceInfo {
  private:
   struct Handle;
   std::shared_ptr<Handle> transferBegin(std::atomic<bool>& flag);
+  static void noteGone(Handle& h);
   void transferEnd(std::atomic<bool>& flag);
   bool waitReady(int fd, bool forWrite, uint64_t deadline);
   void fillReportSet(ReportType type, HidReportSet& set);
@@ -140,6 +149,9 @@ class HidDeviceInfo {
   std::condition_variable idle_;
   int activeTransfers_ = 0;
 };
+
+// The part of a path before its markers: "/dev/hidraw3", "sim:<name>".
+std::string pathBase(const std::string& path);
 
 // Reads a hexadecimal number that follows marker in path, case-insensitively;
 // 0 when the marker is absent.

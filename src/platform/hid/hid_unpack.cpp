@@ -32,6 +32,9 @@ bool unpackReport(const uint8_t* report, size_t reportLength, ReportType type, s
       unpackButton(report, reportLength, type, item, caps);
     } else {
       item.status = getUsageValue(caps, type, item.usagePage, item.usage, report, reportLength, item.value);
+      // A field too wide to be a number (a serial number, a vendor blob) is
+      // no reason to drop the report's other items.
+      if (item.status == kStatusBufferTooSmall) continue;
       if (item.status != kStatusSuccess) return false;
       item.status = getScaledUsageValue(caps, type, item.usagePage, item.usage, report, reportLength,
                                         item.scaledValue);

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -34,6 +36,10 @@ unsigned long hexAttr(udev_device* dev, const char* name) {
   return v ? std::strtoul(v, nullptr, 16) : 0;
 }
 
+constexpr char kHidrawFolder[] = "/hidraw/";
+constexpr size_t kHidNameColons = 2;        // "bus:vendor:product.instance"
+constexpr size_t kMaxInstanceDigits = 16;   // fits 64 bits
+
 // Fills vendor, product, interface and version from the node's parents.
 // False when the node has no HID parent (not a HID device).
 bool identityFromUdev(udev_device* raw, RawInterface& out) {
@@ -48,6 +54,7 @@ bool identityFromUdev(udev_device* raw, RawInterface& out) {
   out.interfaceNumber = static_cast<uint8_t>(hexAttr(usbIf, "bInterfaceNumber"));
   udev_device* usbDev = udev_device_get_parent_with_subsystem_devtype(raw, "usb", "usb_device");
   out.version = static_cast<uint16_t>(hexAttr(usbDev, "bcdDevice"));
+  if (const char* name = udev_device_get_sysname(hidDev)) out.instance = hidInstanceFromName(name);
   // The report descriptor is world-readable in sysfs, unlike the node itself.
   std::string descPath = std::string(udev_device_get_syspath(hidDev)) + "/report_descriptor";
   std::ifstream f(descPath, std::ios::binary);
@@ -56,6 +63,20 @@ bool identityFromUdev(udev_device* raw, RawInterface& out) {
   return true;
 }
 }  // namespace
+
+uint64_t hidInstanceFromName(const std::string& name) {
+  std::string hid = name;
+  const size_t raw = hid.find(kHidrawFolder);
+  if (raw != std::string::npos) hid.resize(raw);
+  if (const size_t slash = hid.rfind('/'); slash != std::string::npos) hid.erase(0, slash + 1);
+  if (static_cast<size_t>(std::count(hid.begin(), hid.end(), ':')) != kHidNameColons) return 0;
+  const size_t dot = hid.rfind('.');
+  if (dot == std::string::npos || hid.find(':', dot) != std::string::npos) return 0;
+  const std::string digits = hid.substr(dot + 1);
+  if (digits.empty() || digits.size() > kMaxInstanceDigits) return 0;
+  if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c) != 0; })) return 0;
+  return std::strtoull(digits.c_str(), nullptr, 16);
+}
 
 bool listHidraw(std::vector<RawInterface>& out) {
   UdevPtr<udev> u(udev_new());
@@ -109,6 +130,7 @@ int openHidraw(const std::string& node, bool wantRead, bool wantWrite, RawInterf
       if (identityFromUdev(dev.get(), ids)) {
         out.interfaceNumber = ids.interfaceNumber;
         out.version = ids.version;
+        out.instance = ids.instance;
       }
     }
   }
@@ -123,6 +145,7 @@ std::vector<RawInterface> listSimulated() {
     ri.vendorId = info.vendorId;
     ri.productId = info.productId;
     ri.interfaceNumber = info.interfaceNumber;
+    ri.instance = info.instance;
     ri.descriptor = info.reportDescriptor;
     out.push_back(std::move(ri));
   }
@@ -139,6 +162,7 @@ int openSimulated(const std::string& base, RawInterface& out) {
   out.vendorId = info.vendorId;
   out.productId = info.productId;
   out.interfaceNumber = info.interfaceNumber;
+  out.instance = info.instance;
   out.descriptor = info.reportDescriptor;
   return fd;
 }

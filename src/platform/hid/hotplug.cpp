@@ -5,12 +5,36 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/debug.h"
+#include "platform/hid/hid_backend.h"
+#include "platform/hid/removals.h"
 #include "platform/hid/sim_link.h"
 
 namespace kavro::hid {
+
+namespace {
+constexpr char kUdevRemove[] = "remove";
+constexpr char kSocketSuffix[] = ".sock";
+constexpr size_t kInotifyBufferSize = 4096;
+constexpr uint32_t kSocketGoneMask = IN_DELETE | IN_MOVED_FROM;
+
+// Notes the removal of every served interface whose socket file went.
+void noteSocketRemovals(const char* buf, size_t len) {
+  const size_t suffix = std::strlen(kSocketSuffix);
+  for (size_t at = 0; at + sizeof(inotify_event) <= len;) {
+    const auto* ev = reinterpret_cast<const inotify_event*>(buf + at);
+    at += sizeof(inotify_event) + ev->len;
+    if (at > len || ev->len == 0 || (ev->mask & kSocketGoneMask) == 0) continue;
+    const std::string name(ev->name, strnlen(ev->name, ev->len));
+    if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kSocketSuffix) != 0) continue;
+    noteRemoval({std::string(sim::kPathPrefix) + name.substr(0, name.size() - suffix), 0});
+  }
+}
+}  // namespace
 
 struct HotplugMonitor::Impl {
   udev* u = nullptr;
@@ -37,21 +61,33 @@ struct HotplugMonitor::Impl {
       }
     }
     sim::addChangeListener(&simChanged);
+    addRemovalListener(&simChanged);
   }
   ~Impl() {
+    removeRemovalListener(&simChanged);
     sim::removeChangeListener(&simChanged);
     if (inotifyFd >= 0) ::close(inotifyFd);
     if (mon) udev_monitor_unref(mon);
     if (u) udev_unref(u);
   }
+  // Takes the pending notices; every removal among them is noted for
+  // discovery (removals.h), since the same path may be back before it looks.
   void drain() {
     if (mon) {
-      while (udev_device* d = udev_monitor_receive_device(mon)) udev_device_unref(d);
+      while (udev_device* d = udev_monitor_receive_device(mon)) {
+        const char* action = udev_device_get_action(d);
+        const char* node = udev_device_get_devnode(d);
+        const char* devpath = udev_device_get_devpath(d);
+        if (action && node && std::strcmp(action, kUdevRemove) == 0) {
+          noteRemoval({node, devpath ? detail::hidInstanceFromName(devpath) : 0});
+        }
+        udev_device_unref(d);
+      }
     }
     if (inotifyFd >= 0) {
-      char buf[4096];
-      while (::read(inotifyFd, buf, sizeof buf) > 0) {
-      }
+      alignas(inotify_event) char buf[kInotifyBufferSize];
+      ssize_t n;
+      while ((n = ::read(inotifyFd, buf, sizeof buf)) > 0) noteSocketRemovals(buf, static_cast<size_t>(n));
     }
     simChanged.reset();
   }

@@ -60,6 +60,11 @@ constexpr uint32_t kMaxDataIndices = 0xFFFF;
 constexpr size_t kReportTypes = 3;
 constexpr size_t kReportIds = 256;
 
+bool isKnownMain(uint8_t tag) {
+  return tag == kMainInput || tag == kMainOutput || tag == kMainCollection || tag == kMainFeature ||
+         tag == kMainEndCollection;
+}
+
 struct Item {
   uint8_t type = 0;
   uint8_t tag = 0;
@@ -187,7 +192,6 @@ bool Parser::readItem(const uint8_t* data, size_t size, size_t& pos, Item& it) {
   if (size - pos - 1 < it.size) return fail(pos, "item truncated by the end of the descriptor");
   for (uint8_t i = 0; i < it.size; ++i) it.data |= static_cast<uint32_t>(data[pos + 1 + i]) << (8 * i);
   pos += 1 + it.size;
-  if (it.type == kTypeReserved) return fail(it.offset, "reserved item type");
   return true;
 }
 
@@ -320,6 +324,12 @@ bool Parser::openCollection(const Item& it) {
 }
 
 bool Parser::onMain(const Item& it) {
+  if (!isKnownMain(it.tag)) {
+    // A reserved main item (a zero byte is one) ends the local state and
+    // adds nothing, as in the kernel's parser.
+    local_ = LocalState{};
+    return true;
+  }
   if (local_.pendingMin || local_.pendingMax) return fail(it.offset, "usage minimum and maximum not paired");
   if (local_.inDelimiterSet) return fail(it.offset, "delimiter set not closed");
   bool ok = true;
@@ -332,7 +342,7 @@ bool Parser::onMain(const Item& it) {
       if (nodes_.empty()) return fail(it.offset, "end collection without collection");
       nodes_.pop_back();
       break;
-    default: return fail(it.offset, "reserved main item tag " + std::to_string(it.tag));
+    default: break;
   }
   local_ = LocalState{};
   return ok;
@@ -341,7 +351,9 @@ bool Parser::onMain(const Item& it) {
 bool Parser::addField(const Item& it, ReportType type) {
   if (nodes_.empty()) return fail(it.offset, "main item outside a collection");
   const uint32_t size = global_.reportSize;
-  if (size > kMaxFieldBits) return fail(it.offset, "report size above 32 bits");
+  if (size > kMaxFieldBits) return fail(it.offset, "report size above " + std::to_string(kMaxFieldBits) + " bits");
+  if (global_.reportCount > kMaxReportCount)
+    return fail(it.offset, "report count above " + std::to_string(kMaxReportCount));
   const uint64_t bits = static_cast<uint64_t>(size) * global_.reportCount;
   if (bits == 0) return true;  // nothing in the report
   const uint8_t id = global_.reportId;
@@ -351,7 +363,8 @@ bool Parser::addField(const Item& it, ReportType type) {
   }
   const size_t t = static_cast<size_t>(type);
   uint32_t& used = bits_[t][id];
-  if (used + bits > kMaxReportBits) return fail(it.offset, "report longer than 4095 bytes");
+  if (used + bits > kMaxReportBits)
+    return fail(it.offset, "report longer than " + std::to_string(kMaxReportBytes) + " bytes");
   const auto top = static_cast<uint16_t>(out_.collections.size());
   if (owner_[t][id] != 0 && owner_[t][id] != top)
     return fail(it.offset, std::string(typeName(type)) + " report " + std::to_string(id) +
@@ -468,7 +481,8 @@ bool Parser::run(const uint8_t* data, size_t size) {
     switch (it.type) {
       case kTypeMain: ok = onMain(it); break;
       case kTypeGlobal: ok = onGlobal(it); break;
-      default: ok = onLocal(it); break;
+      case kTypeLocal: ok = onLocal(it); break;
+      default: break;  // reserved item type: skipped, as the kernel does
     }
     if (!ok) return false;
   }

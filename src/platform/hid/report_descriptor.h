@@ -68,6 +68,10 @@ struct ReportCaps {
 };
 
 // Capabilities of one top-level collection.
+// Fields up to this width are read as numbers; wider ones (serial numbers,
+// vendor blobs) only as bytes (getUsageValueBytes).
+constexpr uint32_t kMaxValueBits = 32;
+
 struct CollectionCaps {
   uint16_t usagePage = 0;
   uint16_t usage = 0;
@@ -82,9 +86,12 @@ struct DescriptorInfo {
 };
 
 // Limits that keep a hostile descriptor from costing unbounded time or memory.
+// They are those of the kernel's own parser where it has one, so that every
+// descriptor the kernel accepts is accepted here too.
 constexpr size_t kMaxDescriptorBytes = 4096;    // the largest descriptor a HID device can hand out
-constexpr uint32_t kMaxFieldBits = 32;          // report size of one field
-constexpr uint32_t kMaxReportBytes = 4095;      // one report's data, so that it fits 4096 bytes with the id
+constexpr uint32_t kMaxFieldBits = 256;         // report size of one field
+constexpr uint32_t kMaxReportCount = 12288;     // fields of one main item
+constexpr uint32_t kMaxReportBytes = 65534;     // one report's data, so that its length with the id fits 16 bits
 constexpr size_t kMaxCollectionDepth = 32;      // nesting of collections
 constexpr size_t kMaxGlobalStack = 16;          // pushes without pop
 constexpr size_t kMaxCollections = 1024;        // collection items in the whole descriptor
@@ -93,7 +100,10 @@ constexpr size_t kMaxCaps = 4096;               // button and value capabilities
 
 // Parses a descriptor. On a malformed or hostile descriptor (truncated items,
 // unbalanced collections or push/pop, absurd sizes or counts, too deep nesting,
-// too many items) returns false and sets error; never allocates without bound.
+// too many items, an input report in two top-level collections) returns false
+// and sets error; never allocates without bound. Items of the reserved type
+// and main items of reserved tags (such as a zero byte after the last item)
+// are skipped, as the kernel skips them.
 bool parseReportDescriptor(const uint8_t* data, size_t size, DescriptorInfo& out, std::string* error = nullptr);
 
 // Result codes of the extraction functions (the figures a HID class driver uses).
@@ -118,9 +128,15 @@ uint32_t getUsages(const CollectionCaps& caps, ReportType type, uint16_t usagePa
                    size_t reportLength, std::vector<uint16_t>& usages);
 
 // Raw value of one usage in the report (first field for a ranged capability's
-// usage at its index). Sign is not extended.
+// usage at its index). Sign is not extended. A field wider than kMaxValueBits
+// is no number: kStatusBufferTooSmall.
 uint32_t getUsageValue(const CollectionCaps& caps, ReportType type, uint16_t usagePage, uint16_t usage,
                        const uint8_t* report, size_t reportLength, uint32_t& value);
+
+// The bits of one usage's field as bytes, least significant first, in
+// (bits + 7) / 8 bytes; serves fields of any width.
+uint32_t getUsageValueBytes(const CollectionCaps& caps, ReportType type, uint16_t usagePage, uint16_t usage,
+                            const uint8_t* report, size_t reportLength, std::vector<uint8_t>& bytes);
 
 // Value scaled into the physical range; needs a sane logical and physical range.
 uint32_t getScaledUsageValue(const CollectionCaps& caps, ReportType type, uint16_t usagePage, uint16_t usage,

@@ -11,7 +11,7 @@ namespace {
 // Reads `bits` (1..32) bits starting at bit `pos` of `data`. False when the
 // field does not lie wholly within `bytes`.
 bool readBits(const uint8_t* data, size_t bytes, uint64_t pos, uint32_t bits, uint32_t& value) {
-  if (bits == 0 || bits > kMaxFieldBits) return false;
+  if (bits == 0 || bits > kMaxValueBits) return false;
   const uint64_t end = pos + bits;
   if (end > static_cast<uint64_t>(bytes) * 8) return false;
   uint64_t acc = 0;
@@ -62,6 +62,8 @@ bool collectVariable(const ButtonCaps& b, const uint8_t* data, size_t bytes, std
 bool collectArray(const ButtonCaps* caps, size_t n, uint16_t usagePage, const uint8_t* data, size_t bytes,
                   std::vector<uint16_t>& usages) {
   const ButtonCaps& first = caps[0];
+  // Fields too wide to be read as numbers select no usage.
+  if (first.reportSize > kMaxValueBits) return true;
   for (uint32_t f = 0; f < first.reportCount; ++f) {
     uint32_t raw = 0;
     if (!readBits(data, bytes, first.bitPosition + static_cast<uint64_t>(f) * first.reportSize, first.reportSize,
@@ -98,14 +100,25 @@ uint32_t findValue(const ReportCaps& rc, uint16_t usagePage, uint16_t usage, uin
   return inOtherReport ? kStatusIncompatibleReportId : kStatusUsageNotFound;
 }
 
-uint32_t readValue(const ReportCaps& rc, uint16_t usagePage, uint16_t usage, const uint8_t* report,
-                   size_t reportLength, const ValueCaps*& cap, uint32_t& raw) {
+// Finds the field of `usage` in the report: its capability and first bit
+// after the id byte.
+uint32_t locateValue(const ReportCaps& rc, uint16_t usagePage, uint16_t usage, const uint8_t* report,
+                     size_t reportLength, const ValueCaps*& cap, uint64_t& pos) {
   if (report == nullptr || reportLength == 0) return kStatusInvalidReportLength;
   cap = nullptr;
   const uint32_t status = findValue(rc, usagePage, usage, report[0], cap);
   if (status != kStatusSuccess) return status;
   const uint32_t field = cap->isRange ? static_cast<uint32_t>(usage - cap->usageMin) : 0;
-  const uint64_t pos = cap->bitPosition + static_cast<uint64_t>(field) * cap->bitSize;
+  pos = cap->bitPosition + static_cast<uint64_t>(field) * cap->bitSize;
+  return kStatusSuccess;
+}
+
+uint32_t readValue(const ReportCaps& rc, uint16_t usagePage, uint16_t usage, const uint8_t* report,
+                   size_t reportLength, const ValueCaps*& cap, uint32_t& raw) {
+  uint64_t pos = 0;
+  const uint32_t status = locateValue(rc, usagePage, usage, report, reportLength, cap, pos);
+  if (status != kStatusSuccess) return status;
+  if (cap->bitSize > kMaxValueBits) return kStatusBufferTooSmall;  // a byte array, not a number
   if (!readBits(report + 1, reportLength - 1, pos, cap->bitSize, raw)) return kStatusInvalidReportLength;
   return kStatusSuccess;
 }
@@ -176,6 +189,24 @@ uint32_t getUsageValue(const CollectionCaps& caps, ReportType type, uint16_t usa
   const uint32_t status = readValue(caps.report(type), usagePage, usage, report, reportLength, cap, raw);
   if (status == kStatusSuccess) value = raw;
   return status;
+}
+
+uint32_t getUsageValueBytes(const CollectionCaps& caps, ReportType type, uint16_t usagePage, uint16_t usage,
+                            const uint8_t* report, size_t reportLength, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  const ValueCaps* cap = nullptr;
+  uint64_t pos = 0;
+  const uint32_t status = locateValue(caps.report(type), usagePage, usage, report, reportLength, cap, pos);
+  if (status != kStatusSuccess) return status;
+  const uint64_t available = static_cast<uint64_t>(reportLength - 1) * 8;
+  if (cap->bitSize == 0 || pos + cap->bitSize > available) return kStatusInvalidReportLength;
+  const uint8_t* data = report + 1;
+  bytes.assign((cap->bitSize + 7u) / 8u, 0);
+  for (uint32_t i = 0; i < cap->bitSize; ++i) {
+    const uint64_t bit = pos + i;
+    if ((data[bit / 8] >> (bit % 8)) & 1u) bytes[i / 8] = static_cast<uint8_t>(bytes[i / 8] | (1u << (i % 8)));
+  }
+  return kStatusSuccess;
 }
 
 uint32_t getScaledUsageValue(const CollectionCaps& caps, ReportType type, uint16_t usagePage, uint16_t usage,

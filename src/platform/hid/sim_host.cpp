@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -30,12 +31,30 @@ bool endsWith(const std::string& s, const char* suffix) {
   return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
-// Connects to a served socket and reads its hello; -1 on any failure.
+// The instance of a served interface: the identity of its socket file, which
+// a server that stops serving removes and creates anew when it serves again.
+// 0 when the file is not there.
+uint64_t servedInstance(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return 0;
+  constexpr uint64_t kNanosPerSecond = 1000000000ull;
+  constexpr unsigned kInodeShift = 32;
+  const uint64_t created = static_cast<uint64_t>(st.st_ctim.tv_sec) * kNanosPerSecond +
+                           static_cast<uint64_t>(st.st_ctim.tv_nsec);
+  const uint64_t id = (static_cast<uint64_t>(st.st_ino) << kInodeShift) ^ created;
+  return id != 0 ? id : 1;
+}
+
+// Connects to a served socket and reads its hello; -1 on any failure. A
+// socket served anew while connecting is left for the next look, so that the
+// instance always names the socket connected to.
 int connectServed(const std::string& dir, const std::string& name, InterfaceInfo& out) {
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   std::string path = dir + "/" + name + kSocketSuffix;
   if (path.size() >= sizeof(addr.sun_path)) return -1;
+  const uint64_t instance = servedInstance(path);
+  if (instance == 0) return -1;
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
   int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
@@ -52,7 +71,12 @@ int connectServed(const std::string& dir, const std::string& name, InterfaceInfo
     ::close(fd);
     return -1;
   }
+  if (servedInstance(path) != instance) {
+    ::close(fd);
+    return -1;
+  }
   out.name = name;
+  out.instance = instance;
   return fd;
 }
 
@@ -72,7 +96,7 @@ std::vector<std::string> servedNames(const std::string& dir) {
 
 std::vector<InterfaceInfo> listInterfaces() {
   std::vector<InterfaceInfo> out;
-  for (const auto& iface : registeredInterfaces()) out.push_back(iface->info());
+  for (const auto& iface : registeredInterfaces()) out.push_back(iface->currentInfo());
   const std::string dir = simDir();
   for (const auto& name : servedNames(dir)) {
     InterfaceInfo info;
@@ -89,7 +113,7 @@ int connect(const std::string& name, InterfaceInfo& out) {
     if (iface->info().name != name) continue;
     int sv[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sv) != 0) return -1;
-    out = iface->info();
+    out = iface->currentInfo();
     iface->addConnection(sv[1]);
     return sv[0];
   }

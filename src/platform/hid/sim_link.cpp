@@ -14,6 +14,7 @@
 
 #include "platform/debug.h"
 #include "platform/event.h"
+#include "platform/hid/removals.h"
 
 namespace kavro::hid::sim {
 
@@ -116,6 +117,12 @@ void SimInterface::dropConnections() {
 }
 
 
+InterfaceInfo SimInterface::currentInfo() const {
+  InterfaceInfo i = info_;
+  i.instance = instance_.load();
+  return i;
+}
+
 size_t SimInterface::connectionCount() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   return impl_->connections.size();
@@ -175,6 +182,7 @@ void SimInterface::serviceLoop() {
 
 namespace {
 std::mutex g_registryMutex;
+uint64_t g_registrations = 0;  // guarded by g_registryMutex; numbers the registrations
 std::vector<std::shared_ptr<SimInterface>>& registry() {
   static std::vector<std::shared_ptr<SimInterface>> r;
   return r;
@@ -206,6 +214,7 @@ void registerInterface(const std::shared_ptr<SimInterface>& iface) {
     std::lock_guard<std::mutex> lock(g_registryMutex);
     auto& r = registry();
     if (std::find(r.begin(), r.end(), iface) != r.end()) return;
+    iface->instance_.store(++g_registrations);
     r.push_back(iface);
   }
   iface->start();
@@ -222,6 +231,7 @@ void unregisterInterface(const std::shared_ptr<SimInterface>& iface) {
   }
   iface->dropConnections();
   iface->stop();
+  noteRemoval({std::string(kPathPrefix) + iface->info().name, iface->currentInfo().instance});
   std::lock_guard<std::mutex> lock(g_registryMutex);
   notifyListeners();
 }

@@ -15,6 +15,7 @@
 //   bytes 15-   the report descriptor
 // after which every message in either direction is one whole report, byte 0
 // the report id (0 for a descriptor without report ids).
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,6 +40,9 @@ struct InterfaceInfo {
   uint16_t productId = 0;
   uint8_t interfaceNumber = 0;
   std::vector<uint8_t> reportDescriptor;
+  // Which plug-in of the interface the host sees (not part of the hello):
+  // changes every time the interface is registered or served anew.
+  uint64_t instance = 0;
 };
 
 std::vector<uint8_t> encodeHello(const InterfaceInfo& info);
@@ -58,6 +62,8 @@ class SimInterface : public std::enable_shared_from_this<SimInterface> {
   SimInterface& operator=(const SimInterface&) = delete;
 
   const InterfaceInfo& info() const { return info_; }
+  // The identity with the instance number of its current registration.
+  InterfaceInfo currentInfo() const;
 
   // Called on the interface's service thread for each report the host writes
   // (byte 0 = report id). The emulator answers with sendInputReport.
@@ -79,13 +85,16 @@ class SimInterface : public std::enable_shared_from_this<SimInterface> {
 
  private:
   void serviceLoop();
+  friend void registerInterface(const std::shared_ptr<SimInterface>& iface);
   InterfaceInfo info_;
+  std::atomic<uint64_t> instance_{0};
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
 
 // In-process registry: registered interfaces appear in enumeration as
-// "sim:" paths; unregistering makes them disappear and hang up their connections.
+// "sim:" paths, each registration under a new instance number; unregistering
+// makes them disappear, hang up their connections and notes their removal.
 void registerInterface(const std::shared_ptr<SimInterface>& iface);
 void unregisterInterface(const std::shared_ptr<SimInterface>& iface);
 std::vector<std::shared_ptr<SimInterface>> registeredInterfaces();

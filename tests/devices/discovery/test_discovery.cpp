@@ -8,6 +8,8 @@
 
 #include "devices/discovery/thread_slots.h"
 #include "platform/debug.h"
+#include "platform/hid/hid_device.h"
+#include "platform/hid/removals.h"
 #include "platform/hid/sim_link.h"
 
 using namespace kavro;
@@ -41,6 +43,9 @@ class QuietInterface : public hid::sim::SimInterface {
   ~QuietInterface() override { stop(); }
   void onOutputReport(const uint8_t*, size_t) override {}
 };
+
+// Rows 0 and 1 go (in row order) and come back (in path order: col03, col04).
+const std::vector<std::string> kKeyboardReplugged{"-0", "-1", "+1", "+0"};
 
 struct Recorder : DiscoveryHandler {
   std::mutex m;
@@ -147,4 +152,67 @@ TEST(Discovery, ThreadSeesArrivalAtOnceAndStopsCleanly) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "抓取设备线程设定退出"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "所有对象处于激发状态\n"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "错误\n1\n"), lines.end());  // an empty slot
+}
+
+TEST(Discovery, NotedRemovalOfTheRowsInstanceIsAReplugEvenWhenThePathStays) {
+  auto kb = std::make_shared<QuietInterface>("disc-note", 0x7666, fourCollections());
+  hid::sim::registerInterface(kb);
+  Recorder rec;
+  DeviceDiscovery d(rec);
+  ASSERT_TRUE(d.pass());
+  rec.take();
+  const uint64_t instance = d.row(0).instance;
+  EXPECT_NE(instance, 0u);
+  EXPECT_EQ(d.row(1).instance, instance);  // both collections of one interface
+
+  // A late notice about an earlier plug-in of the same path changes nothing.
+  hid::noteRemoval({"sim:disc-note", instance + 1});
+  hid::noteRemoval({"sim:other", instance});
+  ASSERT_TRUE(d.pass());
+  EXPECT_TRUE(rec.take().empty());
+
+  hid::noteRemoval({"sim:disc-note", instance});
+  ASSERT_TRUE(d.pass());
+  EXPECT_EQ(rec.take(), kKeyboardReplugged);
+  EXPECT_EQ(d.row(0).path, "sim:disc-note#vid_0c45&pid_7666&mi_01&col04");
+
+  // Withdrawing and registering again before the next pass: gone, then back
+  // as another instance.
+  hid::sim::unregisterInterface(kb);
+  hid::sim::registerInterface(kb);
+  ASSERT_TRUE(d.pass());
+  EXPECT_EQ(rec.take(), kKeyboardReplugged);
+  EXPECT_NE(d.row(0).instance, instance);
+  hid::sim::unregisterInterface(kb);
+}
+
+TEST(Discovery, ConnectionTheDeviceHungUpIsReportedGoneAndOpenedAgain) {
+  auto kb = std::make_shared<QuietInterface>("disc-hangup", 0x7666, fourCollections());
+  hid::sim::registerInterface(kb);
+  Recorder rec;
+  DeviceDiscovery d(rec);
+  ASSERT_TRUE(d.pass());
+  rec.take();
+  hid::HidDeviceInfo channel;
+  ASSERT_TRUE(channel.open(d.row(0).path, true, true, true, false));
+  EXPECT_EQ(channel.instance(), d.row(0).instance);
+
+  // The device drops the link but stays listed, under the same instance: only
+  // the failed read tells that the connection is dead.
+  kb->dropConnections();
+  uint8_t buf[64] = {};
+  size_t n = 0;
+  EXPECT_FALSE(channel.readReport(sizeof buf, &n, buf, 1000));
+  EXPECT_TRUE(channel.interfaceGone());
+  ASSERT_TRUE(d.pass());
+  EXPECT_EQ(rec.take(), kKeyboardReplugged);
+  // A second failure on the same dead handle is not noted again.
+  EXPECT_FALSE(channel.writeReport(sizeof buf, &n, buf, 100));
+  ASSERT_TRUE(d.pass());
+  EXPECT_TRUE(rec.take().empty());
+
+  channel.close();
+  ASSERT_TRUE(channel.open(d.row(0).path, true, true, true, false));
+  EXPECT_FALSE(channel.interfaceGone());
+  hid::sim::unregisterInterface(kb);
 }
