@@ -211,7 +211,7 @@ TEST_F(ProfileStoreTest, WhileTheListCannotBeKeptCommandsCreateNothing) {
   bool stored = true;
   EXPECT_EQ(store.select(0, &stored), opened.list.entries[0].id);
   EXPECT_FALSE(stored);
-  for (const ProfileStore::Change& c : {store.add(0), store.copy(0)}) {
+  for (const ProfileStore::Change& c : {store.add(), store.copy(0)}) {
     EXPECT_FALSE(c.done);
     EXPECT_TRUE(c.writeFailed);
   }
@@ -226,7 +226,7 @@ TEST_F(ProfileStoreTest, EveryCrashDuringACommandLeavesTheListConsistent) {
   profiles::wirtejsonFile(importPath, profiles::makeProfileDocument(factoryDocument(), "X", "x"));
   {
     SCOPED_TRACE("add");
-    checkEveryCrash(prepare, [&] { store.add(1); }, abc, {"A", "B", "C", "Profile 1"});
+    checkEveryCrash(prepare, [&] { store.add(); }, abc, {"A", "B", "C", "Profile 1"});
   }
   {
     SCOPED_TRACE("copy");
