@@ -1,0 +1,59 @@
+#pragma once
+// The equaliser and voice-changer graphs as filter-chain module arguments,
+// the band layout, the equaliser's response curve and the hall impulse
+// response. Pure functions: nothing here talks to PipeWire.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "audio/property_table.h"
+
+namespace kavro::audio {
+
+// Centre frequencies of the ten peaking bands, one octave apart.
+inline constexpr std::array<double, kEqBands> kEqBandHz{31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+// Q of a peaking band one octave wide.
+inline constexpr double kEqBandQ = 1.414;
+// Sample rate the response curve is computed for.
+inline constexpr double kResponseRate = 48000;
+
+using EqGains = std::array<double, kEqBands>;
+
+// Node names of the two graphs: the equaliser's input sink and output
+// stream, the voice changer's input stream and virtual microphone.
+inline constexpr char kEqSinkNode[] = "kavro_headset_eq";
+inline constexpr char kEqOutputNode[] = "kavro_headset_eq.output";
+inline constexpr char kVoiceInputNode[] = "kavro_voice_changer.input";
+inline constexpr char kVoiceSourceNode[] = "kavro_voice_changer";
+
+// The voice effects in the order of "MagicVoice_Selection".
+enum class VoiceEffect : int { Echo = 0, Hall = 1, Deep = 2, Radio = 3 };
+
+// "eq_band_<band + 1>:Gain", the control that carries a band's gain.
+std::string eqGainControl(int band);
+
+// Arguments of the equaliser's filter-chain module: ten bq_peaking nodes in
+// series on a stereo sink whose output plays to targetNode (any sink when
+// empty), starting at the given gains.
+std::string eqChainArgs(const std::string& targetNode, const EqGains& gains);
+
+// Arguments of the voice changer's filter-chain module: the effect on the
+// microphone targetNode, offered as a virtual microphone. The hall effect
+// reads its impulse response from impulsePath.
+std::string voiceChainArgs(VoiceEffect effect, const std::string& targetNode, const std::string& impulsePath);
+
+// Gain in dB of the whole equaliser at a frequency (all bands in series).
+double eqResponseDb(double hz, const EqGains& gains);
+
+// A decaying noise tail that sounds like a large room: mono, the given
+// length, deterministic for a seed.
+std::vector<float> hallImpulse(int sampleRate, double seconds, std::uint32_t seed);
+
+// The samples as a mono 16-bit PCM WAV file.
+std::string wavFile(const std::vector<float>& samples, int sampleRate);
+
+// Quotes text as an SPA JSON string.
+std::string spaQuote(const std::string& text);
+
+}  // namespace kavro::audio
