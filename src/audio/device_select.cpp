@@ -82,7 +82,9 @@ std::optional<std::vector<SimEntry>> parseSimEntries(std::string_view text) {
     auto entry = parseEntry(text.substr(0, comma));
     if (!entry) return std::nullopt;
     entries.push_back(*entry);
-    text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
+    if (comma == std::string_view::npos) break;
+    text = text.substr(comma + 1);
+    if (text.empty()) return std::nullopt;  // a trailing comma
   }
   return entries;
 }
