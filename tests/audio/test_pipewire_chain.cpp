@@ -4,24 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <map>
 #include <memory>
-#include <thread>
 
 #include "audio/conf_lib_loader.h"
 #include "audio/device_select.h"
 #include "audio/effect_chains.h"
 #include "audio_test_util.h"
-#include "profiles/json_file.h"
+#include "private_pipewire.h"
 
 // PipeWire 0.3's filter-chain module loses a few bytes each time a chain
 // with a delay or convolver is built; that is its own leak, not ours. The
@@ -42,56 +35,10 @@ void keepFilterChainModuleLoaded() {
   }
 }
 
-namespace fs = std::filesystem;
-
-constexpr char kStockConfig[] = "/usr/share/pipewire/pipewire.conf";
-constexpr char kSinkName[] = "test_headset_sink";
-constexpr char kSourceName[] = "test_headset_source";
-// Two null devices stand in for the headset's sink and microphone.
-constexpr char kFragment[] = R"(context.objects = [
-  { factory = adapter
-    args = { factory.name = support.null-audio-sink node.name = test_headset_sink
-             media.class = Audio/Sink audio.position = [ FL FR ] object.linger = true } }
-  { factory = adapter
-    args = { factory.name = support.null-audio-sink node.name = test_headset_source
-             media.class = Audio/Source audio.position = [ MONO ] object.linger = true } }
-]
-)";
-
-std::string findProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t colon = dirs.find(':', start);
-    std::string candidate = dirs.substr(start, colon - start) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    if (colon == std::string::npos) break;
-    start = colon + 1;
-  }
-  return {};
-}
-
-// The graph as pw-dump prints it.
-Json::Value dumpGraph() {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen("timeout 10 pw-dump 2>/dev/null", "r"), ::pclose);
-  if (!pipe) return {};
-  std::string text;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) text.append(buffer, n);
-  return profiles::parseJsonText(text);
-}
-
-const Json::Value* nodeNamed(const Json::Value& dump, const std::string& name) {
-  for (const Json::Value& object : dump) {
-    if (object["type"].asString() == "PipeWire:Interface:Node" &&
-        object["info"]["props"]["node.name"].asString() == name) {
-      return &object;
-    }
-  }
-  return nullptr;
-}
+using test::dumpGraph;
+using test::kTestSinkName;
+using test::kTestSourceName;
+using test::nodeNamed;
 
 // Control values of a filter-chain node: Props "params" as name, value pairs.
 std::map<std::string, double> controls(const Json::Value& node) {
@@ -108,65 +55,17 @@ std::map<std::string, double> controls(const Json::Value& node) {
 class PipeWireChain : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string daemon = findProgram("pipewire");
-    if (daemon.empty()) GTEST_SKIP() << "pipewire is not installed: the filter chains are not tried";
-    if (findProgram("pw-dump").empty()) GTEST_SKIP() << "pw-dump is not installed";
-    if (!fs::exists(kStockConfig)) GTEST_SKIP() << "no PipeWire configuration at " << kStockConfig;
-    fs::create_directories(config.path() + "/pipewire.conf.d");
-    fs::copy_file(kStockConfig, config.path() + "/pipewire.conf");
-    std::ofstream(config.path() + "/pipewire.conf.d/kavro-test.conf") << kFragment;
-    startDaemon(daemon);
-    if (!waitForSocket()) GTEST_SKIP() << "a private PipeWire daemon did not start (see " << runtime.file("log") << ")";
-    env.set("XDG_RUNTIME_DIR", runtime.path());
-    env.set("PIPEWIRE_RUNTIME_DIR", runtime.path());
-    env.set("PIPEWIRE_REMOTE", std::nullopt);
+    std::string why;
+    if (!daemon.start(&why)) GTEST_SKIP() << why << ": the filter chains are not tried";
     env.set("XDG_DATA_HOME", data.path());
     env.set("KAVRO_AUDIO_SIM", "1");
-    env.set("KAVRO_AUDIO_SIM_SINK", kSinkName);
-    env.set("KAVRO_AUDIO_SIM_SOURCE", kSourceName);
+    env.set("KAVRO_AUDIO_SIM_SINK", kTestSinkName);
+    env.set("KAVRO_AUDIO_SIM_SOURCE", kTestSourceName);
     env.set("KAVRO_AUDIO_EFFECTS", std::nullopt);
-    if (nodeNamed(dumpGraph(), kSinkName) == nullptr) GTEST_SKIP() << "the private daemon shows no test sink";
     keepFilterChainModuleLoaded();
   }
 
-  void TearDown() override {
-    lib.reset();
-    if (daemonPid > 0) {
-      ::kill(daemonPid, SIGTERM);
-      int status = 0;
-      ::waitpid(daemonPid, &status, 0);
-    }
-  }
-
-  void startDaemon(const std::string& program) {
-    const std::string log = runtime.file("log");
-    daemonPid = ::fork();
-    if (daemonPid == 0) {
-      int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (fd >= 0) {
-        ::dup2(fd, STDOUT_FILENO);
-        ::dup2(fd, STDERR_FILENO);
-      }
-      ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-      ::setenv("PIPEWIRE_RUNTIME_DIR", runtime.path().c_str(), 1);
-      ::setenv("PIPEWIRE_CONFIG_DIR", config.path().c_str(), 1);
-      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-  }
-
-  bool waitForSocket() {
-    for (int i = 0; i < 100 && daemonPid > 0; ++i) {
-      if (fs::exists(runtime.file("pipewire-0"))) return true;
-      int status = 0;
-      if (::waitpid(daemonPid, &status, WNOHANG) == daemonPid) {
-        daemonPid = -1;
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
+  void TearDown() override { lib.reset(); }
 
   void start() {
     lib = std::make_unique<ConfLib>();
@@ -195,11 +94,9 @@ class PipeWireChain : public ::testing::Test {
     }
   }
 
-  test::TempDir runtime;
-  test::TempDir config;
+  test::PrivatePipeWire daemon;
   test::TempDir data;
   test::EnvGuard env;
-  pid_t daemonPid = -1;
   std::unique_ptr<ConfLib> lib;
   OsConfDevice playback{};
   OsConfDevice capture{};
@@ -214,7 +111,7 @@ TEST_F(PipeWireChain, EqualiserChainPlaysToTheHeadsetSinkAndItsGainsFollowTheSli
   const Json::Value* output = nodeNamed(dump, kEqOutputNode);
   ASSERT_TRUE(sink && output);
   EXPECT_EQ((*sink)["info"]["props"]["media.class"].asString(), "Audio/Sink");
-  EXPECT_EQ((*output)["info"]["props"]["target.object"].asString(), kSinkName);
+  EXPECT_EQ((*output)["info"]["props"]["target.object"].asString(), kTestSinkName);
   expectGains(std::vector<int>(kEqBands, 0));
 
   const std::vector<int> preset = {7, 11, 6, -3, -11, -1, 6, 13, 6, 13};
@@ -247,7 +144,7 @@ TEST_F(PipeWireChain, VoiceChangerIsAVirtualMicrophoneForEachEffect) {
     const Json::Value* input = nodeNamed(dump, kVoiceInputNode);
     ASSERT_TRUE(source && input) << effect;
     EXPECT_EQ((*source)["info"]["props"]["media.class"].asString(), "Audio/Source");
-    EXPECT_EQ((*input)["info"]["props"]["target.object"].asString(), kSourceName);
+    EXPECT_EQ((*input)["info"]["props"]["target.object"].asString(), kTestSourceName);
   }
   ASSERT_EQ(lib->writeInt(capture, "Enable_MAGICVOICE", 0), OSCONF_OK);
   EXPECT_EQ(text(capture, "MagicVoice_Active"), "0");
