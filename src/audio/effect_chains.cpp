@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <numbers>
 
+#include "profiles/json_file.h"
+
 namespace kavro::audio {
 namespace {
 
@@ -117,6 +119,19 @@ std::string spaQuote(const std::string& text) {
     out += c;
   }
   return out + "\"";
+}
+
+std::string defaultNodeValue(const std::string& nodeName) {
+  Json::Value v;
+  v["name"] = nodeName;
+  Json::StreamWriterBuilder writer;
+  writer["indentation"] = "";
+  return Json::writeString(writer, v);
+}
+
+std::string defaultNodeName(const std::string& value) {
+  const Json::Value v = profiles::parseJsonText(value);
+  return v.isObject() && v["name"].isString() ? v["name"].asString() : std::string();
 }
 
 std::string eqGainControl(int band) { return "eq_band_" + std::to_string(band + 1) + ":Gain"; }

@@ -53,6 +53,17 @@ std::vector<float> hallImpulse(int sampleRate, double seconds, std::uint32_t see
 // The samples as a mono 16-bit PCM WAV file.
 std::string wavFile(const std::vector<float>& samples, int sampleRate);
 
+// Metadata keys of the session's default sink: the one in use, and the one
+// the user (or this library) chose.
+inline constexpr char kDefaultSinkKey[] = "default.audio.sink";
+inline constexpr char kConfiguredSinkKey[] = "default.configured.audio.sink";
+inline constexpr char kJsonMetadataType[] = "Spa:String:JSON";
+
+// The metadata value that names a node: { "name": "<node>" }.
+std::string defaultNodeValue(const std::string& nodeName);
+// The node a metadata value names; "" when it names none.
+std::string defaultNodeName(const std::string& value);
+
 // Quotes text as an SPA JSON string.
 std::string spaQuote(const std::string& text);
 

@@ -15,6 +15,7 @@
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wpedantic"
+#include <pipewire/extensions/metadata.h>
 #include <pipewire/impl.h>
 #include <pipewire/pipewire.h>
 #include <spa/param/props.h>
@@ -33,6 +34,7 @@ constexpr char kFilterChainModule[] = "libpipewire-module-filter-chain";
 constexpr char kLoopName[] = "kavro-audio";
 constexpr char kSinkClass[] = "Audio/Sink";
 constexpr char kSourceClass[] = "Audio/Source";
+constexpr char kDefaultMetadata[] = "default";
 constexpr char kImpulseFile[] = "kavro-hall-impulse.wav";
 constexpr int kImpulseRate = 48000;
 constexpr double kImpulseSeconds = 1.8;
@@ -81,6 +83,7 @@ class PipeWireEffects : public EffectsEngine {
                        const spa_dict* props);
   static void onGlobalRemove(void* data, uint32_t id);
   static void onNodeParam(void* data, int seq, uint32_t id, uint32_t index, uint32_t next, const spa_pod* param);
+  static int onMetadataProperty(void* data, uint32_t subject, const char* key, const char* type, const char* value);
 
   bool roundtrip();
   std::optional<uint32_t> nodeNamed(const std::string& name) const;
@@ -91,6 +94,9 @@ class PipeWireEffects : public EffectsEngine {
   bool gainsAre(const EqGains& gains) const;
   void unloadEq();
   void unloadVoice();
+  void bindDefaults();
+  void takeOverDefaultSink(const std::string& headsetSink);
+  void giveBackDefaultSink();
   std::string impulsePath();
 
   pw_thread_loop* loop_ = nullptr;
@@ -105,6 +111,13 @@ class PipeWireEffects : public EffectsEngine {
   pw_node_events nodeEvents_{};
 
   std::map<uint32_t, NodeInfo> nodes_;
+  std::optional<uint32_t> defaultsId_;
+  pw_metadata* defaults_ = nullptr;
+  spa_hook defaultsListener_{};
+  pw_metadata_events defaultsEvents_{};
+  std::map<std::string, std::string> defaultValues_;
+  // The configured default sink before the equaliser took it over, when it did.
+  std::optional<std::string> replacedDefault_;
   std::map<std::string, float> eqControls_;
   int pendingSeq_ = -1;
   bool synced_ = false;
@@ -137,8 +150,12 @@ void PipeWireEffects::onCoreError(void* data, uint32_t id, int, int res, const c
 
 void PipeWireEffects::onGlobal(void* data, uint32_t id, uint32_t, const char* type, uint32_t,
                                const spa_dict* props) {
-  if (std::string_view(type) != PW_TYPE_INTERFACE_Node) return;
   auto* self = static_cast<PipeWireEffects*>(data);
+  if (std::string_view(type) == PW_TYPE_INTERFACE_Metadata && prop(props, PW_KEY_METADATA_NAME) == kDefaultMetadata) {
+    self->defaultsId_ = id;
+    return;
+  }
+  if (std::string_view(type) != PW_TYPE_INTERFACE_Node) return;
   std::string card = prop(props, "api.alsa.card");
   if (card.empty()) card = prop(props, "alsa.card");
   self->nodes_[id] = NodeInfo{prop(props, PW_KEY_NODE_NAME), prop(props, PW_KEY_MEDIA_CLASS), card};
@@ -146,6 +163,20 @@ void PipeWireEffects::onGlobal(void* data, uint32_t id, uint32_t, const char* ty
 
 void PipeWireEffects::onGlobalRemove(void* data, uint32_t id) {
   static_cast<PipeWireEffects*>(data)->nodes_.erase(id);
+}
+
+int PipeWireEffects::onMetadataProperty(void* data, uint32_t subject, const char* key, const char*,
+                                        const char* value) {
+  auto* self = static_cast<PipeWireEffects*>(data);
+  if (subject != PW_ID_CORE) return 0;
+  if (key == nullptr) {
+    self->defaultValues_.clear();
+  } else if (value == nullptr) {
+    self->defaultValues_.erase(key);
+  } else {
+    self->defaultValues_[key] = value;
+  }
+  return 0;
 }
 
 // Takes the control values out of a Props object: a struct of name, value
@@ -196,7 +227,42 @@ bool PipeWireEffects::connect() {
   pw_registry_add_listener(registry_, &registryListener_, &registryEvents_, this);
   nodeEvents_.version = PW_VERSION_NODE_EVENTS;
   nodeEvents_.param = onNodeParam;
-  return roundtrip();
+  if (!roundtrip()) return false;
+  bindDefaults();
+  return true;
+}
+
+// Follows the session's default devices, where a "default" metadata exists.
+void PipeWireEffects::bindDefaults() {
+  if (!defaultsId_) return;
+  defaults_ = static_cast<pw_metadata*>(
+      pw_registry_bind(registry_, *defaultsId_, PW_TYPE_INTERFACE_Metadata, PW_VERSION_METADATA, 0));
+  if (!defaults_) return;
+  defaultsEvents_.version = PW_VERSION_METADATA_EVENTS;
+  defaultsEvents_.property = onMetadataProperty;
+  pw_metadata_add_listener(defaults_, &defaultsListener_, &defaultsEvents_, this);
+  roundtrip();
+}
+
+// When the headset is the default sink, sound goes to it through the
+// equaliser: the equaliser's sink becomes the configured default.
+void PipeWireEffects::takeOverDefaultSink(const std::string& headsetSink) {
+  if (!defaults_ || replacedDefault_) return;
+  roundtrip();
+  if (defaultNodeName(defaultValues_[kDefaultSinkKey]) != headsetSink) return;
+  auto configured = defaultValues_.find(kConfiguredSinkKey);
+  replacedDefault_ = configured != defaultValues_.end() ? configured->second : defaultNodeValue(headsetSink);
+  const std::string value = defaultNodeValue(kEqSinkNode);
+  pw_metadata_set_property(defaults_, PW_ID_CORE, kConfiguredSinkKey, kJsonMetadataType, value.c_str());
+  roundtrip();
+}
+
+// Puts the configured default back as it was before the equaliser.
+void PipeWireEffects::giveBackDefaultSink() {
+  if (!defaults_ || !replacedDefault_) return;
+  pw_metadata_set_property(defaults_, PW_ID_CORE, kConfiguredSinkKey, kJsonMetadataType, replacedDefault_->c_str());
+  replacedDefault_.reset();
+  roundtrip();
 }
 
 PipeWireEffects::~PipeWireEffects() {
@@ -204,6 +270,10 @@ PipeWireEffects::~PipeWireEffects() {
     Lock lock(loop_);
     unloadEq();
     unloadVoice();
+    if (defaults_) {
+      spa_hook_remove(&defaultsListener_);
+      pw_proxy_destroy(reinterpret_cast<pw_proxy*>(defaults_));
+    }
     if (registry_) {
       spa_hook_remove(&registryListener_);
       pw_proxy_destroy(reinterpret_cast<pw_proxy*>(registry_));
@@ -294,10 +364,12 @@ bool PipeWireEffects::loadEq(const EqGains& gains) {
   pw_node_add_listener(eqNode_, &nodeListener_, &nodeEvents_, this);
   uint32_t ids[] = {SPA_PARAM_Props};
   pw_node_subscribe_params(eqNode_, ids, 1);
+  takeOverDefaultSink(sink);
   return true;
 }
 
 void PipeWireEffects::unloadEq() {
+  giveBackDefaultSink();
   if (eqNode_) {
     spa_hook_remove(&nodeListener_);
     pw_proxy_destroy(reinterpret_cast<pw_proxy*>(eqNode_));

@@ -139,6 +139,17 @@ bool PrivatePipeWire::setDefaults() {
 
 Json::Value dumpGraph() { return profiles::parseJsonText(readPipe("timeout 10 pw-dump 2>/dev/null")); }
 
+// pw-metadata prints "update: id:0 key:'K' value:'V' type:'T'" per entry.
+std::string defaultsValue(const std::string& key) {
+  const std::string text = readPipe("timeout 10 pw-metadata -n default 2>/dev/null");
+  const std::string marker = "key:'" + key + "' value:'";
+  const std::size_t at = text.find(marker);
+  if (at == std::string::npos) return {};
+  const std::size_t start = at + marker.size();
+  const std::size_t end = text.find("' type:", start);
+  return end == std::string::npos ? std::string() : text.substr(start, end - start);
+}
+
 const Json::Value* nodeNamed(const Json::Value& dump, const std::string& name) {
   for (const Json::Value& object : dump) {
     if (object["type"].asString() == "PipeWire:Interface:Node" &&

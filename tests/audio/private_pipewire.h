@@ -40,6 +40,8 @@ class PrivatePipeWire {
 Json::Value dumpGraph();
 // The node of that name in a dump, or nullptr.
 const Json::Value* nodeNamed(const Json::Value& dump, const std::string& name);
+// The value of a key of the daemon's "default" metadata ("" when unset).
+std::string defaultsValue(const std::string& key);
 // A program on PATH, or "".
 std::string findProgram(const std::string& name);
 

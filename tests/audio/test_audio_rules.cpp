@@ -179,6 +179,14 @@ TEST(EffectChains, EveryVoiceEffectIsAVirtualMicrophoneOnTheHeadsetMic) {
   EXPECT_NE(voiceChainArgs(VoiceEffect::Radio, "", "").find("bq_highpass"), std::string::npos);
 }
 
+TEST(EffectChains, DefaultDeviceValuesNameANode) {
+  EXPECT_EQ(defaultNodeName(defaultNodeValue("kavro \"eq\"")), "kavro \"eq\"");
+  EXPECT_EQ(defaultNodeName("{ \"name\": \"alsa_output.usb\" }"), "alsa_output.usb");
+  EXPECT_EQ(defaultNodeName(""), "");
+  EXPECT_EQ(defaultNodeName("{ \"name\": 3 }"), "");
+  EXPECT_EQ(defaultNodeName("[1"), "");
+}
+
 TEST(EffectChains, ResponseCurveIsFlatAtZeroAndPeaksAtABandsCentre) {
   EXPECT_NEAR(eqResponseDb(1000, EqGains{}), 0.0, 1e-9);
   EqGains boost{};

@@ -132,6 +132,15 @@ TEST_F(PipeWireChain, EqualiserChainPlaysToTheHeadsetSinkAndItsGainsFollowTheSli
   expectGains(preset);
 }
 
+TEST_F(PipeWireChain, WhileTheHeadsetIsTheDefaultSinkSoundGoesThroughTheEqualiser) {
+  ASSERT_TRUE(daemon.setDefaults());
+  start();
+  EXPECT_EQ(defaultNodeName(test::defaultsValue(kConfiguredSinkKey)), kEqSinkNode);
+  // When the library stops, the headset is the configured default again.
+  lib.reset();
+  EXPECT_EQ(defaultNodeName(test::defaultsValue(kConfiguredSinkKey)), kTestSinkName);
+}
+
 TEST_F(PipeWireChain, VoiceChangerIsAVirtualMicrophoneForEachEffect) {
   start();
   EXPECT_EQ(nodeNamed(dumpGraph(), kVoiceSourceNode), nullptr);
