@@ -93,6 +93,8 @@ using kavro::audio::state;
 
 OSCONF_EXPORT int ConfLibInit(void) {
   std::lock_guard lock(state().mutex);
+  // The library's debug lines follow KAVRO_DEBUG like the program's.
+  kavro::dbg::initFromEnvironment();
   if (!state().library) state().library = kavro::audio::makeLibrary();
   return OSCONF_OK;
 }

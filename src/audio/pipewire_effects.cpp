@@ -3,6 +3,7 @@
 // loaded it, so the long-running program holds them). Gains change live
 // through the chain node's Props and are read back, since PipeWire ignores
 // a misspelt control name without a word.
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -121,7 +122,8 @@ class PipeWireEffects : public EffectsEngine {
   std::map<std::string, float> eqControls_;
   int pendingSeq_ = -1;
   bool synced_ = false;
-  bool broken_ = false;
+  // Set by the loop thread when the daemon goes away.
+  std::atomic<bool> broken_{false};
 
   EffectsTarget target_;
   pw_impl_module* eqModule_ = nullptr;
