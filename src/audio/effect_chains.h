@@ -7,18 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "audio/eq_curve.h"
 #include "audio/property_table.h"
 
 namespace kavro::audio {
 
-// Centre frequencies of the ten peaking bands, one octave apart.
-inline constexpr std::array<double, kEqBands> kEqBandHz{31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
-// Q of a peaking band one octave wide.
-inline constexpr double kEqBandQ = 1.414;
-// Sample rate the response curve is computed for.
-inline constexpr double kResponseRate = 48000;
-
-using EqGains = std::array<double, kEqBands>;
+static_assert(kEqBands == kEqBandCount, "one gain property per equaliser band");
 
 // Node names of the two graphs: the equaliser's input sink and output
 // stream, the voice changer's input stream and virtual microphone.
@@ -42,9 +36,6 @@ std::string eqChainArgs(const std::string& targetNode, const EqGains& gains);
 // microphone targetNode, offered as a virtual microphone. The hall effect
 // reads its impulse response from impulsePath.
 std::string voiceChainArgs(VoiceEffect effect, const std::string& targetNode, const std::string& impulsePath);
-
-// Gain in dB of the whole equaliser at a frequency (all bands in series).
-double eqResponseDb(double hz, const EqGains& gains);
 
 // A decaying noise tail that sounds like a large room: mono, the given
 // length, deterministic for a seed.

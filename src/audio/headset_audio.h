@@ -9,10 +9,11 @@
 #include <string>
 
 #include "audio/conf_lib_loader.h"
+#include "audio/eq_curve.h"
 
 namespace kavro::audio {
 
-inline constexpr int kHeadsetEqBands = 10;
+inline constexpr int kHeadsetEqBands = kEqBandCount;
 // Fields of the feature list the headset keeps, and how many it needs.
 inline constexpr int kMinFeatureFields = 7;
 inline constexpr std::array<int, 3> kKeptFeatureFields{0, 4, 6};
