@@ -1,0 +1,54 @@
+#pragma once
+// Helpers of the audio tests: a scratch folder, environment variables set for
+// one test, and the built library's path.
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kavro::audio::test {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "kavro_audio_XXXXXX").string();
+    path_ = ::mkdtemp(tmpl.data());
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Sets variables for the lifetime of the object and restores them after.
+class EnvGuard {
+ public:
+  void set(const std::string& name, const std::optional<std::string>& value) {
+    const char* old = std::getenv(name.c_str());
+    saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+    apply(name, value);
+  }
+  ~EnvGuard() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) apply(it->first, it->second);
+  }
+
+ private:
+  static void apply(const std::string& name, const std::optional<std::string>& value) {
+    if (value) {
+      ::setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      ::unsetenv(name.c_str());
+    }
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+inline std::string confLibUnderTest() { return KAVRO_CONF_LIB_PATH; }
+
+}  // namespace kavro::audio::test
