@@ -74,6 +74,8 @@ bool applyHeadsetLedReport(const uint8_t* d, size_t len, HeadsetLeds& leds, std:
     (colour == 0 ? led.r : colour == 1 ? led.g : led.b) = d[kOffValues + i];
   }
   ++leds.reports;
+  leds.recent.push_back({d[kOffGroup], channel});
+  if (leds.recent.size() > HeadsetLeds::kReportLog) leds.recent.erase(leds.recent.begin());
   return true;
 }
 

@@ -40,10 +40,19 @@ constexpr uint8_t kRedHigh = 0xAD, kGreenHigh = 0xAE, kBlueHigh = 0xAF;
 }  // namespace headset
 
 using HeadsetGroupLeds = std::array<Rgb, headset::kLeds>;
+// Which report arrived: its LED group and colour-and-half byte.
+struct HeadsetLedReportId {
+  uint8_t group = 0;
+  uint8_t channel = 0;
+  bool operator==(const HeadsetLedReportId&) const = default;
+};
 struct HeadsetLeds {
   std::array<HeadsetGroupLeds, 2> groups{};  // 0x22, 0x44
   uint64_t reports = 0;
   uint64_t lastReportMs = 0;
+  // The accepted reports in the order they arrived, the last kReportLog.
+  static constexpr size_t kReportLog = 48;
+  std::vector<HeadsetLedReportId> recent;
 };
 
 std::vector<uint8_t> headsetDescriptor();

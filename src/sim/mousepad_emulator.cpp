@@ -15,9 +15,11 @@ void putPadBlocks(std::vector<uint8_t>& m, unsigned slots, const uint8_t* effect
     m[at + block::kRed] = 0;
     m[at + block::kGreen] = 128;
     m[at + block::kBlue] = 255;
-    // The device's own values (zone calibration): distinct, so that a host
-    // that does not send them back unchanged is easy to see.
-    for (size_t i = 0; i < pad::kDeviceByteCount; ++i) m[at + pad::kDeviceBytes + i] = static_cast<uint8_t>(0x30 + i);
+    // The device's own values (zone calibration): distinct within a block and
+    // from slot to slot, so that a host that does not send them back
+    // unchanged, or sends another slot's, is easy to see.
+    for (size_t i = 0; i < pad::kDeviceByteCount; ++i)
+      m[at + pad::kDeviceBytes + i] = static_cast<uint8_t>(pad::kDeviceByteBase + s * pad::kDeviceByteSlotStep + i);
   }
   m[block::kSlotByte] = 0;
 }

@@ -2,8 +2,13 @@
 // The mousepad, 0x0C45:0x6627. Lighting only.
 //   interface 1: the four collections of descriptors.h (notify on col03,
 //                commands on col04); it has no interface 0 of its own.
-// Settings: 21-byte blocks at slot x 64; bytes 9..20 hold the pad's own
-// values, which the host sends back as it read them.
+// Settings memory (256 bytes): slot s's 21-byte block at s x 64; byte 0 of
+// the memory (byte 0 of block 0) is the slot in use. Bytes 0 and 4 of a block
+// and bytes 9..20 hold the pad's own values, which the host sends back as it
+// read them; they differ from slot to slot. The memory between the blocks is
+// unused and reads as 0. Reads and writes are plain memory accesses: a host
+// that reads a block anywhere but at its slot x 64 gets whatever lies there
+// (unused bytes and parts of neighbouring blocks), as the device would.
 #include <memory>
 #include <string>
 
@@ -21,6 +26,8 @@ constexpr size_t kBlockSize = 21;
 constexpr size_t kSettingsSize = 256;
 constexpr size_t kDeviceBytes = 9;     // first of the device's own bytes 9..20
 constexpr size_t kDeviceByteCount = 12;
+constexpr uint8_t kDeviceByteBase = 0x30;   // slot s's byte 9 + i is kDeviceByteBase + s x kDeviceByteSlotStep + i
+constexpr uint8_t kDeviceByteSlotStep = 0x10;
 constexpr unsigned kLeds = 15;
 }  // namespace pad
 

@@ -138,4 +138,12 @@ int HidChannel::sendLightFrame(const uint8_t* request, size_t requestLength, uin
   return ok ? kResultOk : kResultNoAnswer;
 }
 
+int HidChannel::writeOutputReport(const uint8_t* report, size_t length) {
+  if (!isOpen.load()) return kResultNoAnswer;
+  if (report == nullptr || length == 0) return kResultWriteFailed;
+  std::lock_guard<std::mutex> io(ioLock);
+  size_t written = 0;
+  return hid.writeReport(length, &written, report, lightTimeoutMs()) ? kResultOk : kResultWriteFailed;
+}
+
 }  // namespace kavro::transport

@@ -35,6 +35,11 @@ class HidChannel {
   // check, no logging and without touching busy.
   int sendLightFrame(const uint8_t* request, size_t requestLength, uint8_t* answer, size_t answerLength,
                      size_t* bytesRead);
+  // Writes one output report of another report id (byte 0 the id) on the
+  // channel's interface, with no answer to read: kResultOk, kResultNoAnswer
+  // when the channel is closed, kResultWriteFailed when the write failed.
+  // Takes ioLock, so it never falls between a request and its answer.
+  int writeOutputReport(const uint8_t* report, size_t length);
   bool setDataLength(uint16_t length);
   bool isConnected() const { return isOpen.load(); }
 

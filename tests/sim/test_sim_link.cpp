@@ -333,6 +333,10 @@ TEST(SimHeadset, LedOutputReportsBecomeTheLedState) {
   ASSERT_EQ(leds.reports, 12u);
   EXPECT_EQ(leds.groups[0][8], (Rgb{3 + 10, 4 + 10, 5 + 10}));
   EXPECT_EQ(leds.groups[1][2], (Rgb{20, 21, 22}));
+  ASSERT_EQ(leds.recent.size(), 12u);  // in the order they were written
+  EXPECT_EQ(leds.recent[0], (HeadsetLedReportId{0x22, 0xAA}));
+  EXPECT_EQ(leds.recent[1], (HeadsetLedReportId{0x44, 0xAA}));
+  EXPECT_EQ(leds.recent[11], (HeadsetLedReportId{0x44, 0xAF}));
   EXPECT_EQ(e.ledView().source, LedView::Source::Reports);
   EXPECT_EQ(e.violations(), 0u);
 }

@@ -197,6 +197,25 @@ TEST(HidChannel, LightFrameTakesFirstAnswerUnloggedAndLeavesBusy) {
   EXPECT_TRUE(cap.lines().empty());
 }
 
+TEST(HidChannel, OutputReportGoesOutWholeWithItsIdAndNoAnswerIsAwaited) {
+  ChannelRig rig;
+  rig.dev->script({Reply::Silent});  // an output report has no answer
+  std::vector<uint8_t> report(17, 0);
+  report[0] = 0xFF;
+  report[1] = 0x22;
+  report[16] = 0x7E;
+  DebugCapture cap;
+  EXPECT_EQ(rig.ch.writeOutputReport(report.data(), report.size()), kResultOk);
+  ASSERT_TRUE(rig.dev->waitForRequests(1, test::kAnswerTimeoutMs));
+  EXPECT_EQ(rig.dev->requests()[0], report);  // not padded to a command packet
+  EXPECT_TRUE(cap.lines().empty());
+
+  EXPECT_EQ(rig.ch.writeOutputReport(nullptr, 0), kResultWriteFailed);
+  rig.ch.closeChannel();
+  EXPECT_EQ(rig.ch.writeOutputReport(report.data(), report.size()), kResultNoAnswer);
+  EXPECT_EQ(rig.dev->requests().size(), 1u);
+}
+
 TEST(HidChannel, DataLengthIsCappedAt512) {
   HidChannel ch;
   EXPECT_EQ(ch.dataLength.load(), 512);

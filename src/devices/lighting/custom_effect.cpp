@@ -18,19 +18,19 @@
 namespace kavro::lighting {
 namespace {
 
-enum StepMode : std::uint8_t { kBreathing, kStatic, kBlink, kWave, kOff, kSpectrum };
-
 // The built-in effect whose pace and look a step mode borrows.
 unsigned mirroredEffect(std::uint8_t mode) {
   switch (mode) {
-    case kBreathing: return 5;
-    case kStatic: return 6;
-    case kBlink: return 22;
-    case kWave: return 1;
-    case kSpectrum: return 4;
+    case kStepBreathing: return 5;
+    case kStepStatic: return 6;
+    case kStepBlink: return 22;
+    case kStepWave: return 1;
+    case kStepSpectrum: return 4;
     default: return 27;  // off
   }
 }
+
+}  // namespace
 
 LightParams paramsOfStep(const profiles::LightEffectStep& step) {
   LightParams p;
@@ -46,30 +46,28 @@ LightParams paramsOfStep(const profiles::LightEffectStep& step) {
 }
 
 // Moves on to the next step once the current one has run for its time.
-void followSteps(PreviewState& s, std::uint32_t nowMs) {
-  CustomEffectProgress& c = s.custom;
-  if (c.stepIndex >= s.customSteps.size()) c = {};
+void followCustomSteps(const std::vector<profiles::LightEffectStep>& steps, CustomEffectProgress& c,
+                       std::uint32_t nowMs) {
+  if (c.stepIndex >= steps.size()) c = {};
   if (!c.stepStarted) {
     c.stepStarted = true;
     c.stepStartMs = nowMs;
     return;
   }
-  const std::int32_t time = s.customSteps[c.stepIndex].timeMs;
+  const std::int32_t time = steps[c.stepIndex].timeMs;
   const std::uint32_t duration = time > 0 ? static_cast<std::uint32_t>(time) : 0;
   if (nowMs - c.stepStartMs < duration) return;
-  c.stepIndex = (c.stepIndex + 1) % s.customSteps.size();
+  c.stepIndex = (c.stepIndex + 1) % steps.size();
   c.stepStartMs = nowMs;
   c.counter = 0;
 }
-
-}  // namespace
 
 void stepCustomEffect(PreviewState& s, const RandomFn& random, std::uint32_t nowMs) {
   if (s.customSteps.empty()) {
     effectOff(s.engine);
     return;
   }
-  followSteps(s, nowMs);
+  followCustomSteps(s.customSteps, s.custom, nowMs);
   const profiles::LightEffectStep& step = s.customSteps[s.custom.stepIndex];
   const LightParams p = paramsOfStep(step);
   const unsigned effect = mirroredEffect(step.mode);

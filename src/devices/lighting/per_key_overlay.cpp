@@ -1,5 +1,5 @@
-// Per-key overlay: keys that have their own effect item are drawn over the
-// frame of the running effect on every pass.
+// Per-key overlay: keys (or zones) that have their own effect item are drawn
+// over the frame of the running effect on every pass.
 #include "devices/lighting/preview_state.h"
 
 #include <algorithm>
@@ -62,20 +62,21 @@ LedColor waveKey(const profiles::LightListEntry& item, PerKeyAnim& a) {
 
 }  // namespace
 
-void resetPerKeyAnimations(PreviewState& s) {
-  s.perKeyAnim.fill(PerKeyAnim{});
-  const std::size_t n = std::min(s.perKey.size(), kKeyCount);
-  for (std::size_t key = 0; key < n; ++key)
-    if (s.perKey[key].mode == kWave) s.perKeyAnim[key].wheelPos = waveStart(s.perKey[key].speed);
+void resetOverlayAnimations(std::span<const profiles::LightListEntry> items, std::span<PerKeyAnim> anims) {
+  std::fill(anims.begin(), anims.end(), PerKeyAnim{});
+  const std::size_t n = std::min(items.size(), anims.size());
+  for (std::size_t i = 0; i < n; ++i)
+    if (items[i].mode == kWave) anims[i].wheelPos = waveStart(items[i].speed);
 }
 
-void applyPerKeyOverlay(PreviewState& s, std::uint32_t nowMs) {
-  const std::size_t n = std::min(s.perKey.size(), kKeyCount);
-  for (std::size_t key = 0; key < n; ++key) {
-    const profiles::LightListEntry& item = s.perKey[key];
+void applyOverlay(std::span<const profiles::LightListEntry> items, std::span<PerKeyAnim> anims,
+                  std::span<LedColor> leds, std::uint32_t nowMs) {
+  const std::size_t n = std::min({items.size(), anims.size(), leds.size()});
+  for (std::size_t i = 0; i < n; ++i) {
+    const profiles::LightListEntry& item = items[i];
     if (!item.valid) continue;
-    PerKeyAnim& a = s.perKeyAnim[key];
-    LedColor& led = s.engine.leds[key];
+    PerKeyAnim& a = anims[i];
+    LedColor& led = leds[i];
     switch (item.mode) {
       case kBreathing: led = breathingKey(item, a); break;
       case kStatic: led = at({item.red, item.green, item.blue}, levelBrightness(item.brightness)); break;
@@ -85,6 +86,12 @@ void applyPerKeyOverlay(PreviewState& s, std::uint32_t nowMs) {
       default: break;  // unknown modes leave the effect's colour
     }
   }
+}
+
+void resetPerKeyAnimations(PreviewState& s) { resetOverlayAnimations(s.perKey, s.perKeyAnim); }
+
+void applyPerKeyOverlay(PreviewState& s, std::uint32_t nowMs) {
+  applyOverlay(s.perKey, s.perKeyAnim, s.engine.leds, nowMs);
 }
 
 }  // namespace kavro::lighting

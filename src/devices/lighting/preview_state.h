@@ -38,6 +38,17 @@ struct PerKeyAnim {
   std::uint32_t lastToggle = 0;
 };
 
+// The modes of a custom light effect's steps ("LEDREGMode"): how a step
+// animates the whole device with its brightness, speed, direction and colour.
+enum CustomStepMode : std::uint8_t {
+  kStepBreathing = 0,
+  kStepStatic = 1,
+  kStepBlink = 2,
+  kStepWave = 3,
+  kStepOff = 4,
+  kStepSpectrum = 5,
+};
+
 // Progress through the step list of the custom light effect.
 struct CustomEffectProgress {
   std::size_t stepIndex = 0;
@@ -120,8 +131,19 @@ void startBounceStreaks(PreviewState& s);                            // 16
 
 // Custom light effect (custom_effect.cpp): one pass of effect 19.
 void stepCustomEffect(PreviewState& s, const RandomFn& random, std::uint32_t nowMs);
+// The parts every device's custom effect shares: the lighting bytes of a
+// step, and the move to the next step once the current one has run for its
+// time (the first call only starts the clock of the step). The list must not
+// be empty.
+LightParams paramsOfStep(const profiles::LightEffectStep& step);
+void followCustomSteps(const std::vector<profiles::LightEffectStep>& steps, CustomEffectProgress& progress,
+                       std::uint32_t nowMs);
 
-// Per-key overlay (per_key_overlay.cpp).
+// Per-key overlay (per_key_overlay.cpp). The span forms serve any device:
+// item i animates LED i; entries past the shortest of the three are ignored.
+void resetOverlayAnimations(std::span<const profiles::LightListEntry> items, std::span<PerKeyAnim> anims);
+void applyOverlay(std::span<const profiles::LightListEntry> items, std::span<PerKeyAnim> anims,
+                  std::span<LedColor> leds, std::uint32_t nowMs);
 void resetPerKeyAnimations(PreviewState& s);
 void applyPerKeyOverlay(PreviewState& s, std::uint32_t nowMs);
 
