@@ -2,6 +2,11 @@
 # `make test` builds with sanitizers and runs the whole test suite.
 JOBS ?= $(shell nproc)
 GEN := -G Ninja
+# ccache, where installed, keeps rebuilds of unchanged files cheap.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+ifneq ($(CCACHE),)
+GEN += -DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
+endif
 RELEASE := build/release
 ASAN := build/asan
 TSAN := build/tsan
