@@ -176,7 +176,9 @@ void CMainWnd::setVisible(bool visible) {
 bool CMainWnd::pagesReady() const {
   if (!firstScanSeen_ || !devices_) return false;
   for (devices::CDeviceOptionUI* tab : devices_->tabs()) {
-    if (tab->IsVisible() && tab->HasTimer(devices::kTimerConnected)) return false;
+    if (!tab->IsVisible()) continue;
+    if (tab->HasTimer(devices::kTimerConnected)) return false;
+    if (tab->device() && tab->device()->arriving()) return false;
   }
   return true;
 }

@@ -173,6 +173,9 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   // frames go to the device always does; one that only paints its preview
   // needs it only while the user can see the page.
   virtual bool needsFrames() const { return streamEnabled != 0; }
+  // True while the first-connect sequence is on its way and the page does
+  // not show the device yet (the window holds its first show back for it).
+  virtual bool arriving() const { return false; }
   // The tab that drives this device (set when the pages are built).
   void setTab(class CDeviceOptionUI* tab) { tab_ = tab; }
   CDeviceOptionUI* tab() const { return tab_; }

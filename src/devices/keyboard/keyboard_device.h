@@ -98,6 +98,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void setKindIndex(int index) override;
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;
+  bool arriving() const override { return arriving_; }
 
   // Per-key custom colours (effect 20), for the lighting panel.
   int customColorKeyCount() const override;
@@ -169,6 +170,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
 
  private:
   void arrived(const keyboard::ArrivalRead* read);
+  bool arriving_ = false;  // the arrival sequence has not come back yet
   void postSettingsRead(bool show);
   // A block read from the device into the state and the profile; at first
   // connect, the block the program left at exit sends the profile back instead.

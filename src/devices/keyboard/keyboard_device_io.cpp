@@ -27,6 +27,7 @@ void CHalvionKeyboardDevice::onConnected() {
   const bool posted = postCommands<keyboard::ArrivalRead>(
       [previous, lastSlot](transport::HidChannel& ch) { return keyboard::readOnArrival(ch, previous, lastSlot); },
       [this](keyboard::ArrivalRead& read) { arrived(&read); }, SequenceKind::StateRead);
+  arriving_ = posted;
   // A closed channel reads nothing: the profile is still loaded and shown.
   if (!posted) arrived(nullptr);
 }
@@ -34,6 +35,7 @@ void CHalvionKeyboardDevice::onConnected() {
 // The window-thread half of the first connect: the tables and the block came
 // back (or nothing was read); maps, profile, settings, page and preview.
 void CHalvionKeyboardDevice::arrived(const keyboard::ArrivalRead* read) {
+  arriving_ = false;
   if (read) {
     tables_ = read->tables;
     deviceInfo = read->tables.info;
@@ -81,6 +83,7 @@ keyboard::PositionMap CHalvionKeyboardDevice::ledPositions() const {
 void CHalvionKeyboardDevice::onRefreshTimer() { postSettingsRead(true); }
 
 void CHalvionKeyboardDevice::onDisconnected() {
+  arriving_ = false;  // a result still on its way belongs to the old connection
   previewWorker_.stop();
   stopInput();
 }
