@@ -4,10 +4,6 @@
 // Exit and the first show of the window.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "app/app_messages.h"
 #include "app/control_registry.h"
 #include "app/main_wnd.h"
@@ -22,6 +18,7 @@
 #include "skin/qt_app.h"
 #include "skin/resource_manager.h"
 #include "widgets/device_key_button.h"
+#include "main_wnd_fixture.h"
 
 using namespace kavro;
 using namespace kavro::app;
@@ -30,52 +27,21 @@ namespace {
 
 constexpr size_t kKeyA = 64;  // key position of A
 
-class KeyboardPageTest : public ::testing::Test {
+class KeyboardPageTest : public test::MainWndFixture {
  protected:
   void SetUp() override {
-    // A screen of a common desktop size, so the window gets its full size.
-    static const QString screens = [] {
-      const QString file = QDir::temp().filePath("kavro-keyboard-page-screens.json");
-      QFile f(file);
-      if (f.open(QIODevice::WriteOnly)) {
-        f.write(R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1920, "height": 1080,
-                     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-      }
-      return file;
-    }();
-    if (!QCoreApplication::instance()) qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toUtf8());
-    test::qtApp();
-    ASSERT_TRUE(home.isValid());
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    registerControls(QStringLiteral(KAVRO_RESOURCES_DIR) + "/skin/");
-    registerInstanceMessage();
-    registerProgramMessages();
-    static int serial = 0;
-    emulator = sim::makeEmulator(sim::DeviceKind::Keyboard, sim::inProcessPresence(),
-                                 "kbpage" + std::to_string(++serial) + "-");
-    ASSERT_TRUE(emulator->plug());
-  }
-  void TearDown() override {
-    window.reset();
-    if (emulator) EXPECT_EQ(emulator->violations(), 0u);
-    emulator.reset();
+    test::useDesktopScreen("kavro-keyboard-page-screens.json");
+    MainWndFixture::SetUp();
   }
 
   // Opens the window as the program does and waits until it is shown with
   // the keyboard's page filled.
   void open(CMainWnd::TrayMode tray = CMainWnd::TrayMode::None) {
-    window = std::make_unique<CMainWnd>();
-    window->setTrayMode(tray);
-    window->setInputSettings(std::make_shared<input::RecordingInputSettings>());
-    ASSERT_TRUE(window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572));
+    ASSERT_TRUE(createWindow(tray, std::make_shared<input::RecordingInputSettings>()));
     window->CenterWindow();
     window->ShowWindow(true);
     ASSERT_TRUE(test::waitFor([&] { return window->isVisible() && keyboard() && keyboard()->previewRunning(); },
                               10000));
-  }
-  devices::CHalvionKeyboardDevice* keyboard() {
-    auto* m = window ? window->deviceManager() : nullptr;
-    return m ? qobject_cast<devices::CHalvionKeyboardDevice*>(m->deviceOfKind(1)) : nullptr;
   }
   skin::CControlUI* control(const QString& name) {
     skin::CControlUI* c = window->FindControl(name);
@@ -114,10 +80,6 @@ class KeyboardPageTest : public ::testing::Test {
     if (banks.size() < at + 3) return {};
     return {banks[at], banks[at + 1], banks[at + 2]};
   }
-
-  QTemporaryDir home;
-  std::unique_ptr<sim::Emulator> emulator;
-  std::unique_ptr<CMainWnd> window;
 };
 
 }  // namespace
@@ -241,10 +203,7 @@ TEST_F(KeyboardPageTest, TheTitleMenuEndsTheProgramWhereThereIsNoTray) {
 }
 
 TEST_F(KeyboardPageTest, TheFirstShowIsTheFinishedWindow) {
-  window = std::make_unique<CMainWnd>();
-  window->setTrayMode(CMainWnd::TrayMode::None);
-  window->setInputSettings(std::make_shared<input::RecordingInputSettings>());
-  ASSERT_TRUE(window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572));
+  ASSERT_TRUE(createWindow(CMainWnd::TrayMode::None, std::make_shared<input::RecordingInputSettings>()));
   // Built and sized before it is shown.
   EXPECT_EQ(window->size(), QSize(kMainWidth, kMainHeight));
   EXPECT_FALSE(keyboard()->keyButton(kKeyA)->GetText().isEmpty());

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include "app/app_messages.h"
 #include "app/control_registry.h"
@@ -20,6 +18,7 @@
 #include "skin/controls.h"
 #include "skin/qt_app.h"
 #include "skin/resource_manager.h"
+#include "main_wnd_fixture.h"
 
 using namespace kavro;
 using namespace kavro::app;
@@ -28,54 +27,22 @@ using Call = input::RecordingInputSettings::Call;
 
 namespace {
 
-class MainWndTest : public ::testing::Test {
+class MainWndTest : public test::MainWndFixture {
  protected:
   void SetUp() override {
-    // A screen of a common desktop size, so the window gets its full 1350 x 810.
-    static const QString screens = [] {
-      const QString file = QDir::temp().filePath("kavro-mainwnd-screens.json");
-      QFile f(file);
-      if (f.open(QIODevice::WriteOnly)) {
-        f.write(R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1920, "height": 1080,
-                     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-      }
-      return file;
-    }();
-    if (!QCoreApplication::instance()) qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toUtf8());
-    test::qtApp();
-    ASSERT_TRUE(home.isValid());
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    registerControls(QStringLiteral(KAVRO_RESOURCES_DIR) + "/skin/");
-    registerInstanceMessage();
-    registerProgramMessages();
-    static int serial = 0;
-    emulator = sim::makeEmulator(sim::DeviceKind::Keyboard, sim::inProcessPresence(),
-                                 "mainwnd" + std::to_string(++serial) + "-");
-    ASSERT_TRUE(emulator->plug());
-  }
-  void TearDown() override {
-    window.reset();
-    if (emulator) {
-      EXPECT_EQ(emulator->violations(), 0u);
-    }
-    emulator.reset();
+    // The window gets its full 1350 x 810.
+    test::useDesktopScreen("kavro-mainwnd-screens.json");
+    MainWndFixture::SetUp();
   }
 
   // Opens the window and waits until the keyboard page is filled.
   void open(CMainWnd::TrayMode tray = CMainWnd::TrayMode::None) {
-    window = std::make_unique<CMainWnd>();
-    window->setTrayMode(tray);
-    window->setInputSettings(recorder);
-    ASSERT_TRUE(window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572));
+    ASSERT_TRUE(createWindow(tray, recorder));
     window->CenterWindow();
     window->ShowWindow(true);
     ASSERT_TRUE(test::waitFor([&] { return keyboard() && keyboard()->previewRunning(); }, 10000));
     // The first show waits for the filled page.
     ASSERT_TRUE(test::waitFor([&] { return window->firstShowReleased(); }, 3000));
-  }
-  devices::CHalvionKeyboardDevice* keyboard() {
-    auto* m = window ? window->deviceManager() : nullptr;
-    return m ? qobject_cast<devices::CHalvionKeyboardDevice*>(m->deviceOfKind(1)) : nullptr;
   }
   void notify(const QString& control, const char* type) {
     skin::CControlUI* c = window->FindControl(control);
@@ -84,9 +51,6 @@ class MainWndTest : public ::testing::Test {
   }
   skin::UINT lightRequest() const { return registeredMessages().lightRequest; }
 
-  QTemporaryDir home;
-  std::unique_ptr<sim::Emulator> emulator;
-  std::unique_ptr<CMainWnd> window;
   std::shared_ptr<input::RecordingInputSettings> recorder = std::make_shared<input::RecordingInputSettings>();
 };
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <csignal>
@@ -26,6 +25,7 @@
 #include "skin/combo.h"
 #include "skin/qt_app.h"
 #include "transport/hid_channel.h"
+#include "main_wnd_fixture.h"
 
 using namespace kavro;
 using namespace kavro::app;
@@ -37,40 +37,15 @@ constexpr int kEffectStatic = 6;
 constexpr int kEffectBreathing = 5;
 constexpr int kEffectOnTheKeyboard = 9;
 
-class MainWndLifeTest : public ::testing::Test {
+class MainWndLifeTest : public test::MainWndFixture {
  protected:
-  void SetUp() override {
-    test::qtApp();
-    ASSERT_TRUE(home.isValid());
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    registerControls(QStringLiteral(KAVRO_RESOURCES_DIR) + "/skin/");
-    registerInstanceMessage();
-    registerProgramMessages();
-    static int serial = 0;
-    emulator = sim::makeEmulator(sim::DeviceKind::Keyboard, sim::inProcessPresence(),
-                                 "life" + std::to_string(++serial) + "-");
-    ASSERT_TRUE(emulator->plug());
-  }
-  void TearDown() override {
-    window.reset();
-    if (emulator) EXPECT_EQ(emulator->violations(), 0u);
-    emulator.reset();
-  }
-
   // Starts the program's window and waits until the keyboard is connected
   // and every sequence of its arrival has run.
   void start() {
-    window = std::make_unique<CMainWnd>();
-    window->setTrayMode(CMainWnd::TrayMode::None);
-    window->setInputSettings(std::make_shared<input::RecordingInputSettings>());
-    ASSERT_TRUE(window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572));
+    ASSERT_TRUE(createWindow(CMainWnd::TrayMode::None, std::make_shared<input::RecordingInputSettings>()));
     window->ShowWindow(true);
     ASSERT_TRUE(test::waitFor([&] { return keyboard() && keyboard()->previewRunning(); }, kSettleMs));
     ASSERT_TRUE(keyboard()->waitForCommands(kSettleMs));
-  }
-  devices::CHalvionKeyboardDevice* keyboard() {
-    auto* m = window ? window->deviceManager() : nullptr;
-    return m ? qobject_cast<devices::CHalvionKeyboardDevice*>(m->deviceOfKind(1)) : nullptr;
   }
   // Picks an effect in the page's lighting panel, as a user does.
   void pickEffect(int effect) {
@@ -88,10 +63,6 @@ class MainWndLifeTest : public ::testing::Test {
   Json::Value profileLight() {
     return profiles::readJsonDocument(keyboard()->profileData().getProfilePath())["Device"][0]["LightInfo"];
   }
-
-  QTemporaryDir home;
-  std::unique_ptr<sim::Emulator> emulator;
-  std::unique_ptr<CMainWnd> window;
 };
 
 // The longest time the window thread went without handling its events while

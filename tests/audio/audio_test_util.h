@@ -51,4 +51,14 @@ class EnvGuard {
 
 inline std::string confLibUnderTest() { return KAVRO_CONF_LIB_PATH; }
 
+// Points the library at the simulated card, with the named sink and source
+// (nothing: the card's own), and the data folder at `data`.
+inline void useSimulatedCard(EnvGuard& env, const TempDir& data, const std::optional<std::string>& sink = std::nullopt,
+                             const std::optional<std::string>& source = std::nullopt) {
+  env.set("XDG_DATA_HOME", data.path());
+  env.set("KAVRO_AUDIO_SIM", "1");
+  env.set("KAVRO_AUDIO_SIM_SINK", sink);
+  env.set("KAVRO_AUDIO_SIM_SOURCE", source);
+}
+
 }  // namespace kavro::audio::test

@@ -16,10 +16,7 @@ namespace {
 class ConfLibSim : public ::testing::Test {
  protected:
   void SetUp() override {
-    env.set("XDG_DATA_HOME", dir.path());
-    env.set("KAVRO_AUDIO_SIM", "1");
-    env.set("KAVRO_AUDIO_SIM_SINK", std::nullopt);
-    env.set("KAVRO_AUDIO_SIM_SOURCE", std::nullopt);
+    test::useSimulatedCard(env, dir);
   }
 
   // Loads and starts the library and finds the two records as the headset

@@ -11,10 +11,7 @@ namespace {
 class HeadsetAudioSim : public ::testing::Test {
  protected:
   void SetUp() override {
-    env.set("XDG_DATA_HOME", dir.path());
-    env.set("KAVRO_AUDIO_SIM", "1");
-    env.set("KAVRO_AUDIO_SIM_SINK", std::nullopt);
-    env.set("KAVRO_AUDIO_SIM_SOURCE", std::nullopt);
+    test::useSimulatedCard(env, dir);
   }
   StartupReport start() {
     EXPECT_TRUE(lib.load(test::confLibUnderTest())) << lib.loadError();

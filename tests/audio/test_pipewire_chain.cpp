@@ -57,10 +57,7 @@ class PipeWireChain : public ::testing::Test {
   void SetUp() override {
     std::string why;
     if (!daemon.start(&why)) GTEST_SKIP() << why << ": the filter chains are not tried";
-    env.set("XDG_DATA_HOME", data.path());
-    env.set("KAVRO_AUDIO_SIM", "1");
-    env.set("KAVRO_AUDIO_SIM_SINK", kTestSinkName);
-    env.set("KAVRO_AUDIO_SIM_SOURCE", kTestSourceName);
+    test::useSimulatedCard(env, data, kTestSinkName, kTestSourceName);
     env.set("KAVRO_AUDIO_EFFECTS", std::nullopt);
     keepFilterChainModuleLoaded();
   }

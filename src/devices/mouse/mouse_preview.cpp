@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devices/lighting/preview_state.h"
+#include "devices/lighting/small_device_steps.h"
 
 namespace kavro::mouse {
 namespace {
@@ -12,12 +13,8 @@ using lighting::LedColor;
 using lighting::LightParams;
 using lighting::Rgb;
 
-constexpr std::array<std::uint8_t, 6> kThresholds = {28, 23, 18, 13, 7, 0};
 constexpr std::uint32_t kCounterStep = 1;
-
-constexpr int kSinglePeriod = 96;   // wave phase period when single-coloured
-constexpr int kWavePerLed = 7;      // wave index distance from LED to LED
-constexpr int kGlowHuePerZone = 12; // wheel distance from zone to zone
+constexpr int kGlowHuePerZone = 12;  // wheel distance from zone to zone
 
 LedColor at(Rgb c, std::uint8_t brightness) { return {c.red, c.green, c.blue, brightness}; }
 Rgb setColor(const LightParams& p) { return {p.red, p.green, p.blue}; }
@@ -38,23 +35,7 @@ const std::array<GlowZone, kZoneCount> kGlowZones = {{
     {5, kNoLed, 13}, {6, kNoLed, 12}, {7, 9, 11}, {8, 9, 10},
 }};
 
-std::uint32_t previewThreshold(unsigned speed) {
-  return kThresholds[std::min<std::size_t>(speed, kThresholds.size() - 1)];
-}
-
-void stepWave(EngineState& s, const LightParams& p) {
-  const int period = p.colorful ? lighting::kWheelSize : kSinglePeriod;
-  s.effectPhase = lighting::advance(p.direction, period, s.effectPhase, 1);
-  const std::uint8_t level = lighting::levelBrightness(p.brightnessLevel);
-  for (std::size_t i = 0; i < s.leds.size(); ++i) {
-    const unsigned index = s.effectPhase + 1 + kWavePerLed * static_cast<unsigned>(i);
-    if (p.colorful) {
-      s.leds[i] = at(lighting::wheel(index % lighting::kWheelSize), level);
-    } else {
-      s.leds[i] = at(setColor(p), lighting::levelTimes(p, lighting::kBreathing96[index % kSinglePeriod]));
-    }
-  }
-}
+std::uint32_t previewThreshold(unsigned speed) { return lighting::smallDeviceThreshold(speed); }
 
 void startRunningGlow(EngineState& s) {
   lighting::clearGlow(s);
@@ -83,7 +64,7 @@ void stepRunningGlow(EngineState& s, const LightParams& p) {
 
 bool runFrameStep(EngineState& s, unsigned effect, const LightParams& p, std::uint32_t nowMs) {
   switch (effect) {
-    case kEffectWave: stepWave(s, p); break;
+    case kEffectWave: lighting::stepLedWave(s, p); break;
     case kEffectSpectrum: lighting::effectSpectrum(s, p); break;
     case kEffectBreathing: lighting::effectBreathing(s, p); break;
     case kEffectRipple: lighting::effectRipple(s, p); break;

@@ -41,9 +41,8 @@ inline constexpr std::uint8_t kNoLed = 255;
 using GlowZone = std::array<std::uint8_t, 3>;
 extern const std::array<GlowZone, kZoneCount> kGlowZones;
 
-// Frame steps (one frame into s.leds per call).
-// Effect 0: a wave over the LEDs in their order.
-void stepWave(lighting::EngineState& s, const lighting::LightParams& p);
+// Frame steps (one frame into s.leds per call); effect 0 is the LED wave
+// every small device shares.
 // Effect 5: a glow running round the nine zones; its start lights zone 0.
 void startRunningGlow(lighting::EngineState& s);
 void stepRunningGlow(lighting::EngineState& s, const lighting::LightParams& p);

@@ -1,23 +1,14 @@
 #include "devices/mousepad/zone_preview.h"
 
-#include <algorithm>
-#include <array>
 #include <utility>
+
+#include "devices/lighting/small_device_steps.h"
 
 namespace kavro::mousepad {
 namespace {
 
 using lighting::EngineState;
-using lighting::LedColor;
 using lighting::LightParams;
-using lighting::Rgb;
-
-constexpr std::array<std::uint8_t, 6> kThresholds = {28, 23, 18, 13, 7, 0};
-
-constexpr int kSinglePeriod = 96;  // wave phase period when single-coloured
-constexpr int kWavePerZone = 7;    // wave index distance from zone to zone
-
-LedColor at(Rgb c, std::uint8_t brightness) { return {c.red, c.green, c.blue, brightness}; }
 
 // The effect whose frame step a custom step's mode borrows (and whose pace:
 // every effect of these devices shares one threshold table).
@@ -49,25 +40,11 @@ void runSharedStep(EngineState& s, unsigned effect, const LightParams& p, ZoneWa
 
 std::optional<std::uint32_t> zoneThreshold(unsigned effect, unsigned speed) {
   if (effect == kEffectCustom || effect > kEffectOff) return std::nullopt;
-  return kThresholds[std::min<std::size_t>(speed, kThresholds.size() - 1)];
-}
-
-void stepPadWave(EngineState& s, const LightParams& p) {
-  const int period = p.colorful ? lighting::kWheelSize : kSinglePeriod;
-  s.effectPhase = lighting::advance(p.direction, period, s.effectPhase, 1);
-  const std::uint8_t level = lighting::levelBrightness(p.brightnessLevel);
-  for (std::size_t i = 0; i < s.leds.size(); ++i) {
-    const unsigned index = s.effectPhase + 1 + kWavePerZone * static_cast<unsigned>(i);
-    if (p.colorful) {
-      s.leds[i] = at(lighting::wheel(index % lighting::kWheelSize), level);
-    } else {
-      s.leds[i] = at({p.red, p.green, p.blue}, lighting::levelTimes(p, lighting::kBreathing96[index % kSinglePeriod]));
-    }
-  }
+  return lighting::smallDeviceThreshold(speed);
 }
 
 ZonePreview::ZonePreview(std::size_t zones, ZoneWaveStep wave) : zones_(zones), wave_(wave) {
-  if (wave_ == nullptr) wave_ = stepPadWave;
+  if (wave_ == nullptr) wave_ = lighting::stepLedWave;
   zoneAnims_.resize(zones_);
   reset(light_.effect);
 }
@@ -135,6 +112,6 @@ bool ZonePreview::tick(std::uint32_t nowMs) {
   return stepped;
 }
 
-ZonePreview makePadPreview() { return ZonePreview(kPadZones, stepPadWave); }
+ZonePreview makePadPreview() { return ZonePreview(kPadZones, lighting::stepLedWave); }
 
 }  // namespace kavro::mousepad

@@ -39,13 +39,9 @@ enum ZoneEffect : std::uint8_t {
 // they have no threshold and run on every pass.
 std::optional<std::uint32_t> zoneThreshold(unsigned effect, unsigned speed);
 
-// A device's own wave step (effect 0, and the wave mode of the custom effect).
+// A device's own wave step (effect 0, and the wave mode of the custom effect);
+// the mousepad's is the LED wave every small device shares (lighting::stepLedWave).
 using ZoneWaveStep = void (*)(lighting::EngineState&, const lighting::LightParams&);
-
-// The mousepad's zone wave: zone i shows wheel entry (phase + 1 + 7i) mod 192
-// at the level's brightness, or, single-coloured, the set colour along the
-// 96-step breathing curve at the same index mod 96.
-void stepPadWave(lighting::EngineState& s, const lighting::LightParams& p);
 
 // ---- running glow (effects 6 and 7) ---------------------------------------------
 

@@ -4,7 +4,7 @@
 
 #include "devices/headset/headset_leds.h"
 #include "devices/headset/headset_preview.h"
-#include "devices/mousepad/zone_rig.h"
+#include "devices/emulator_rig.h"
 #include "platform/event.h"
 #include "sim/headset_emulator.h"
 #include "sim/mousepad_emulator.h"
@@ -14,14 +14,14 @@ namespace kavro::headset {
 namespace {
 
 using lighting::LedColor;
-using mousepad::test::Sent;
+using devices::test::Sent;
 using ReportIds = std::vector<sim::HeadsetLedReportId>;
 namespace tp = transport;
 
 const ReportIds kOrder = {{0x22, 0xAA}, {0x22, 0xAD}, {0x44, 0xAA}, {0x44, 0xAD}, {0x22, 0xAB}, {0x22, 0xAE},
                           {0x44, 0xAB}, {0x44, 0xAE}, {0x22, 0xAC}, {0x22, 0xAF}, {0x44, 0xAC}, {0x44, 0xAF}};
 
-class HeadsetIo : public mousepad::test::ZoneRig<sim::DeviceKind::Headset> {
+class HeadsetIo : public devices::test::EmulatorRig<sim::DeviceKind::Headset> {
  protected:
   sim::HeadsetEmulator& headset() { return static_cast<sim::HeadsetEmulator&>(*emulator); }
   // Waits until the emulator has taken n LED reports in all.

@@ -6,7 +6,7 @@
 
 #include "devices/mousepad/pad_io.h"
 #include "devices/mousepad/zone_preview.h"
-#include "devices/mousepad/zone_rig.h"
+#include "devices/emulator_rig.h"
 #include "sim/firmware.h"
 #include "sim/mousepad_emulator.h"
 #include "transport/command_set.h"
@@ -14,7 +14,7 @@
 namespace kavro::mousepad {
 namespace {
 
-using test::Sent;
+using devices::test::Sent;
 using Memory = std::vector<std::uint8_t>;
 namespace tp = transport;
 
@@ -52,7 +52,7 @@ Memory deviceBytes(const Memory& block) {
 }
 Memory deviceBytes(const SettingsBlock& block) { return deviceBytes(Memory(block.begin(), block.end())); }
 
-class PadIo : public test::ZoneRig<sim::DeviceKind::Mousepad> {};
+class PadIo : public devices::test::EmulatorRig<sim::DeviceKind::Mousepad> {};
 
 TEST_F(PadIo, FirstConnectReadsTheDeviceInformationInOneFrameAndForgetsTheHeldBlock) {
   DeviceInfo info{};

@@ -1,6 +1,6 @@
 #pragma once
-// A plugged mousepad or headset emulator, a command channel opened on it
-// through the real HID path, and a recorder of the requests the channel sends.
+// A plugged device emulator, a command channel opened on it through the real
+// HID path, and a recorder of the requests the channel sends.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,7 +16,7 @@
 #include "sim/sim_test_util.h"
 #include "transport/hid_channel.h"
 
-namespace kavro::mousepad::test {
+namespace kavro::devices::test {
 
 // One request as sent: command, length and offset.
 struct Sent {
@@ -29,12 +29,18 @@ inline std::ostream& operator<<(std::ostream& os, const Sent& s) {
   return os << "{0x" << std::hex << int(s.command) << std::dec << ", " << int(s.length) << ", " << s.offset << "}";
 }
 
+// Interface-name prefix of the next rig's emulator: one counter for every
+// kind, so no two rigs in a test program share an interface name.
+inline std::string nextRigPrefix() {
+  static int serial = 0;
+  return "rig" + std::to_string(++serial) + "-";
+}
+
 template <sim::DeviceKind Kind>
-class ZoneRig : public ::testing::Test {
+class EmulatorRig : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int serial = 0;
-    emulator = sim::makeEmulator(Kind, sim::inProcessPresence(), "zone" + std::to_string(++serial) + "-");
+    emulator = sim::makeEmulator(Kind, sim::inProcessPresence(), nextRigPrefix());
     ASSERT_TRUE(emulator->plug());
     ch.setTimeouts(kTimeoutMs, kTimeoutMs);
     ASSERT_TRUE(ch.openPath(sim::test::commandPath(*emulator)));
@@ -84,4 +90,4 @@ class ZoneRig : public ::testing::Test {
   std::vector<std::string> lines_;
 };
 
-}  // namespace kavro::mousepad::test
+}  // namespace kavro::devices::test
