@@ -5,26 +5,13 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "temp_dir.h"
 #include <vector>
 
 namespace kavro::audio::test {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kavro_audio_XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using kavro::test::TempDir;
 
 // Sets variables for the lifetime of the object and restores them after.
 class EnvGuard {

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string>
 
+#include "temp_dir.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,22 +16,7 @@
 
 namespace kavro::profiles::test {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kavro_profiles_XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using kavro::test::TempDir;
 
 inline void writeText(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
