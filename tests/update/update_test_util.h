@@ -10,34 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "temp_dir.h"
 #include "update/test_certificate.h"
 
 namespace kavro::update::test {
 
-class TempFolder {
+// A private folder of the update tests, with the names of its files.
+class TempFolder : public kavro::test::TempDir {
  public:
-  TempFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kavro_update_XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  TempFolder() : TempDir("kavro_update") {}
   // Names of the files in the folder.
   std::vector<std::string> names() const {
     std::vector<std::string> out;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(path_, ec)) out.push_back(e.path().filename());
+    for (const auto& e : std::filesystem::directory_iterator(path(), ec)) out.push_back(e.path().filename());
     return out;
   }
-
- private:
-  std::string path_;
 };
 
 inline std::string fileBytes(const std::string& path) {
