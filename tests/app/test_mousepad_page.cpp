@@ -1,6 +1,6 @@
 // The mousepad page in the main window beside the keyboard, both emulated:
 // the pad's zones are bound and animated, an effect picked on the pad's
-// panel reaches the pad, and synchronised lighting copies the keyboard's
+// panel reaches the pad, a change made on the pad is shown, and synchronised lighting copies the keyboard's
 // lighting to the pad and runs the shared frames on it.
 #include <gtest/gtest.h>
 
@@ -95,6 +95,13 @@ TEST_F(MousepadPageTest, ThePadsZonesAreAnimatedAndAnEffectPickedOnItsPanelReach
   ASSERT_TRUE(d->waitForCommands(kSettleMs));
   EXPECT_EQ(padBlockEffect(), mousepad::kEffectBreathing);
   EXPECT_EQ(d->lightState().effect, mousepad::kEffectBreathing);
+
+  // The user changes the effect on the pad itself; the pad says so on its
+  // notify interface and the page follows.
+  ASSERT_TRUE(pad->firmware().setEffect(mousepad::kEffectPairGlow));
+  ASSERT_TRUE(pad->sendNotifyUsage(mousepad::kUsageSettingsChanged));
+  ASSERT_TRUE(test::waitFor([&] { return d->lightState().effect == mousepad::kEffectPairGlow; }, kSettleMs));
+  EXPECT_EQ(combo->GetCurSel(), mousepad::kEffectPairGlow);
 }
 
 TEST_F(MousepadPageTest, SynchronisationCopiesTheKeyboardsLightingToThePadAndRunsTheSharedFrames) {

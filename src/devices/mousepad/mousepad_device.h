@@ -83,8 +83,8 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   void runPreviewPasses(unsigned passes);
 
  protected:
-  void reanswered() override { postBlockRead(true); }
-  void probeSilentDevice() override { postBlockRead(true); }
+  void reanswered() override { postBlockRead(false); }
+  void probeSilentDevice() override { postBlockRead(false); }
 
  private:
   // mousepad_device.cpp
@@ -99,6 +99,8 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   struct Arrival;
   struct BlockRead;
   void arrived(const Arrival* read);
+  // Reads the pad's block and shows it; notifyOwner: the pad said its
+  // settings changed, and the main window hears of the re-read.
   void postBlockRead(bool notifyOwner);
   void applyBlock(const mousepad::HeldBlock& held);
   // mousepad_device_threads.cpp
