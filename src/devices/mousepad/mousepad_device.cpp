@@ -144,11 +144,7 @@ void CHalvionMousePadDevice::storeLightState(const profiles::LightSetting& light
 void CHalvionMousePadDevice::loadLightState() {
   storeLightState(profile_.getLightSetting());
   std::vector<profiles::LightListEntry> zones = profile_.getLightList();
-  std::vector<profiles::LightEffectStep> steps;
-  {
-    std::lock_guard<std::mutex> lockB(dataLockB_);
-    steps = profile_.loadEffectSteps();
-  }
+  std::vector<profiles::LightEffectStep> steps = profile_.loadEffectSteps();
   {
     std::lock_guard<std::mutex> lockA(dataLockA_);
     preview_.setLightState(light_);
@@ -159,15 +155,12 @@ void CHalvionMousePadDevice::loadLightState() {
 }
 
 void CHalvionMousePadDevice::applyLightState() {
+  // Choosing the custom effect starts its step list from the first step.
   std::vector<profiles::LightEffectStep> steps;
-  {
-    std::lock_guard<std::mutex> lockB(dataLockB_);
-    steps = profile_.loadEffectSteps();
-  }
+  const bool custom = light_.effect == mousepad::kEffectCustom;
+  if (custom) steps = profile_.loadEffectSteps();
   std::lock_guard<std::mutex> lock(dataLockA_);
-  // The steps follow the effect: a custom effect chosen on the panel runs
-  // its own list.
-  if (light_.effect != preview_.lightState().effect) preview_.setCustomSteps(std::move(steps));
+  if (custom && light_.effect != preview_.lightState().effect) preview_.setCustomSteps(std::move(steps));
   preview_.setLightState(light_);
 }
 
