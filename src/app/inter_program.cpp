@@ -26,7 +26,7 @@ bool InterProgramBus::start() {
                 qUtf8Printable(bus.lastError().message()));
     return false;
   }
-  if (!bus.registerObject(kDBusPath, this, QDBusConnection::ExportScriptableSlots)) {
+  if (!bus.registerObject(kDBusPath, this, QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals)) {
     dbg::printf("D-Bus: cannot register %s\n", kDBusPath);
     return false;
   }
