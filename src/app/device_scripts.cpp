@@ -6,6 +6,7 @@
 #include "app/main_wnd.h"
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
+#include "devices/device_option.h"
 #ifdef KAVRO_HAVE_PANELS
 #include "panels/device_profile.h"
 #include "panels/light_control.h"
@@ -85,7 +86,10 @@ devices::CHalvionUSBDevice* DeviceScriptService::readyDevice(const std::string& 
   devices::CDeviceManager* m = manager();
   if (index < 0 || !m) return nullptr;
   for (devices::CHalvionUSBDevice* d : m->devicesOfKind(static_cast<size_t>(index))) {
-    if (d && d->channel.isConnected() && !d->arriving()) return d;
+    // Between the arrival and the end of the first read (a timer, then the
+    // arrival sequence) the device has no profile loaded yet.
+    const bool connecting = d && d->tab() && d->tab()->HasTimer(devices::kTimerConnected);
+    if (d && d->channel.isConnected() && !connecting && !d->arriving()) return d;
   }
   return nullptr;
 }
