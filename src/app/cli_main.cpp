@@ -18,6 +18,10 @@
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
 #include "platform/debug.h"
+#include "profiles/save_failure.h"
+#ifdef KAVRO_HAVE_PANELS
+#include "panels/device_profile.h"
+#endif
 #include "skin/resource_manager.h"
 #ifdef KAVRO_HAVE_SIM
 #include "sim/demo.h"
@@ -42,6 +46,27 @@ void print(const cli::Outcome& o) {
   if (!o.err.empty()) std::fputs(o.err.c_str(), stderr);
   std::fflush(stdout);
 }
+
+// Without a window nobody could close a message about a failed save: the
+// failures are kept and make the command fail instead.
+class FailedSaves : public profiles::ISaveFailureSink {
+ public:
+  void saveFailed(const std::string& path, profiles::SaveFailure) override { paths.push_back(path); }
+  std::vector<std::string> paths;
+};
+
+#ifdef KAVRO_HAVE_PANELS
+// Nor a question or a notice of the profile bar: nothing is asked, and the
+// notices (macros that did not fit) go to the debug output; the command
+// reports the same failure itself.
+class QuietPrompts : public panels::IProfilePrompts {
+ public:
+  QString askImportPath() override { return {}; }
+  QString askExportPath(const QString&) override { return {}; }
+  void showNotice(const QString& text) override { dbg::printf("%s\n", qUtf8Printable(text)); }
+  bool askConfirmation(const QString&) override { return false; }
+};
+#endif
 
 // The program's device code without a window: the main window is built
 // but never shown; its device pages open and read the devices as usual.
@@ -78,9 +103,11 @@ class HeadlessProgram {
     }
     service_ = std::make_unique<DeviceScriptService>(window_.get());
     settle();
+    reportSavesHere();
     return true;
   }
   DeviceScriptService& service() { return *service_; }
+  const std::vector<std::string>& failedSaves() const { return saves_.paths; }
 
  private:
   void startDemo() {
@@ -98,6 +125,21 @@ class HeadlessProgram {
       QCoreApplication::processEvents(QEventLoop::AllEvents, kHeadlessPollMs);
     }
   }
+  void reportSavesHere() {
+    devices::CDeviceManager* m = window_->deviceManager();
+    if (!m) return;
+    for (devices::CHalvionUSBDevice* d : m->allDevices()) {
+      d->setSaveFailureSink(&saves_);
+#ifdef KAVRO_HAVE_PANELS
+      for (devices::IDevicePanel* p : d->panels()) {
+        if (auto* panel = dynamic_cast<panels::CDeviceProfileUI*>(p)) {
+          panel->setSaveFailureSink(&saves_);
+          panel->setPrompts(&prompts_);
+        }
+      }
+#endif
+    }
+  }
   bool settled() const {
     if (!window_->firstShowReleased()) return false;
     devices::CDeviceManager* m = window_->deviceManager();
@@ -109,6 +151,10 @@ class HeadlessProgram {
   }
 
   std::string simulate_;
+  FailedSaves saves_;
+#ifdef KAVRO_HAVE_PANELS
+  QuietPrompts prompts_;
+#endif
   std::unique_ptr<SingleInstance> instance_;
   std::unique_ptr<CMainWnd> window_;
   std::unique_ptr<DeviceScriptService> service_;
@@ -129,7 +175,11 @@ int runHeadless(const cli::Request& request) {
     return cli::kExitDeviceError;
   }
   LocalBackend backend(program.service());
-  const cli::Outcome o = cli::runRequest(request, backend);
+  cli::Outcome o = cli::runRequest(request, backend);
+  if (o.exitCode == cli::kExitOk && !program.failedSaves().empty()) {
+    o.exitCode = cli::kExitDeviceError;
+    o.err += "kavro-config: the device took the change, but it could not be saved to " + program.failedSaves().front() + "\n";
+  }
   print(o);
   return o.exitCode;
 }
