@@ -12,6 +12,7 @@
 #include <QDBusReply>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <signal.h>
 
@@ -176,6 +177,39 @@ TEST_F(DeviceBusTest, TheArrivedKeyboardHasItsPropertiesAndWasAnnounced) {
   EXPECT_EQ(p.value("Brightness").toInt(), light.light.brightnessLevel);
   EXPECT_EQ(p.value("Colour").toUInt(), (uint(light.light.red) << 16) | (uint(light.light.green) << 8) | light.light.blue);
   EXPECT_GT(p.value("Effects").toStringList().size(), p.value("Effect").toInt());
+}
+
+namespace {
+// "property Name s" and "method Name ii" for every member of the device
+// interface in an introspection document.
+QSet<QString> deviceMembers(const QString& xml) {
+  QSet<QString> members;
+  QXmlStreamReader r(xml);
+  bool inDevice = false;
+  QString method, args;
+  while (!r.atEnd()) {
+    r.readNext();
+    const auto a = r.attributes();
+    if (r.isStartElement() && r.name() == u"interface") inDevice = a.value("name") == QLatin1String(kDeviceInterface);
+    if (!inDevice) continue;
+    if (r.isStartElement() && r.name() == u"property")
+      members << "property " + a.value("name").toString() + " " + a.value("type").toString();
+    if (r.isStartElement() && r.name() == u"method") method = a.value("name").toString(), args.clear();
+    if (r.isStartElement() && r.name() == u"arg") args += a.value("type").toString();
+    if (r.isEndElement() && r.name() == u"method") members << "method " + method + " " + args;
+  }
+  return members;
+}
+}  // namespace
+
+// The interface description shipped with the program is what the objects offer.
+TEST_F(DeviceBusTest, TheObjectsOfferTheDescribedInterface) {
+  QFile file(QStringLiteral(KAVRO_RESOURCES_DIR) + "/../src/app/com.kavro.Config.Device.xml");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QSet<QString> described = deviceMembers(QString::fromUtf8(file.readAll()));
+  const QDBusReply<QString> xml(call(kKeyboardPath, "org.freedesktop.DBus.Introspectable", "Introspect"));
+  EXPECT_EQ(deviceMembers(xml.value()), described);
+  EXPECT_EQ(described.size(), 19);  // 15 properties, 4 methods
 }
 
 TEST_F(DeviceBusTest, SetLightingReachesTheKeyboardThePanelAndTheListeners) {
