@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <map>
 
 namespace kavro::cli {
@@ -202,7 +203,8 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
     if (a == kJsonOption) request.json = true;
     else if (a == kHelpOption || a == kShortHelpOption) wantHelp = true;
     else if (a == kDebugOption) request.debug = true;
-    else if (isOptionNamed(a, kSimulateOption)) request.simulate = a == kSimulateOption ? "all" : a.substr(11);
+    else if (isOptionNamed(a, kSimulateOption))
+      request.simulate = a == kSimulateOption ? "all" : a.substr(std::strlen(kSimulateOption) + 1);
     else if (a.rfind("--", 0) == 0 && haveCommand && request.command == Command::Light) {
       if (!lightOption(args, i, request.light, &error)) return failure(error);
     } else if (a.rfind("-", 0) == 0 && a.size() > 1 && !std::isdigit(static_cast<unsigned char>(a[1]))) {

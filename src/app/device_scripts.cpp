@@ -207,9 +207,9 @@ void DeviceScriptService::setDpiStage(const std::string& kind, int stage, Script
   CallResult error;
   devices::CHalvionUSBDevice* d = deviceOrError(kind, &error);
   if (!d) return done(error);
+  if (kind != "mouse") return done(CallResult::failed(cli::kErrorWrongKind, "the " + kind + " has no DPI stages"));
   DeviceScriptAdapter* adapter = adapterForKindIndex(size_t(kindIndexOfName(kind)));
   const int count = adapter->dpiStageCount(*d);
-  if (kind != "mouse") return done(CallResult::failed(cli::kErrorWrongKind, "the " + kind + " has no DPI stages"));
   if (count <= 0) return done(CallResult::failed(cli::kErrorDevice, "this mouse offers no DPI stages to scripts"));
   if (stage < 0 || stage >= count) return done(CallResult::failed(cli::kErrorOutOfRange, outOfRange("DPI stage", stage, count - 1)));
   QPointer<DeviceScriptService> self(this);
@@ -224,9 +224,9 @@ void DeviceScriptService::setEqualiserPreset(const std::string& kind, int preset
   CallResult error;
   devices::CHalvionUSBDevice* d = deviceOrError(kind, &error);
   if (!d) return done(error);
+  if (kind != "headset") return done(CallResult::failed(cli::kErrorWrongKind, "the " + kind + " has no equaliser"));
   DeviceScriptAdapter* adapter = adapterForKindIndex(size_t(kindIndexOfName(kind)));
   const int count = adapter->equaliserPresetCount(*d);
-  if (kind != "headset") return done(CallResult::failed(cli::kErrorWrongKind, "the " + kind + " has no equaliser"));
   if (count <= 0) return done(CallResult::failed(cli::kErrorDevice, "this headset offers no equaliser presets to scripts"));
   if (preset < 0 || preset >= count)
     return done(CallResult::failed(cli::kErrorOutOfRange, outOfRange("equaliser preset", preset, count - 1)));
