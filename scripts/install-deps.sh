@@ -6,7 +6,7 @@ PKGS="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
 qt6-base-dev libjsoncpp-dev libcurl4-openssl-dev libssl-dev libudev-dev
 libgtest-dev libgmock-dev libbenchmark-dev libevdev-dev libasound2-dev
 libpipewire-0.3-dev pipewire pipewire-alsa
-xvfb xauth xdotool fonts-dejavu-core fonts-noto-cjk ca-certificates"
+dbus-daemon xvfb xauth xdotool fonts-dejavu-core fonts-noto-cjk ca-certificates"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

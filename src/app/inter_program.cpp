@@ -26,7 +26,8 @@ bool InterProgramBus::start() {
                 qUtf8Printable(bus.lastError().message()));
     return false;
   }
-  if (!bus.registerObject(kDBusPath, this, QDBusConnection::ExportScriptableSlots)) {
+  const auto exported = QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals;
+  if (!bus.registerObject(kDBusPath, this, exported)) {
     dbg::printf("D-Bus: cannot register %s\n", kDBusPath);
     return false;
   }

@@ -8,8 +8,12 @@
 //  - signal LightingControl(x wParam, x lParam): this program's lighting-
 //    control announcement.
 // Without a session bus the program runs on and says so once.
+#include <QDBusObjectPath>
+#include <QList>
 #include <QObject>
 #include <QPointer>
+
+#include <functional>
 
 namespace kavro::skin {
 class CWindowWnd;
@@ -39,11 +43,21 @@ class InterProgramBus : public QObject {
  public slots:
   Q_SCRIPTABLE void UpdateStatus(qlonglong wParam, qlonglong lParam);
   Q_SCRIPTABLE void RequestLightingControl(qlonglong wParam, qlonglong lParam);
+  // The object paths of the connected devices (dbus_devices.h).
+  Q_SCRIPTABLE QList<QDBusObjectPath> Devices() const { return deviceList_ ? deviceList_() : QList<QDBusObjectPath>(); }
+
+ signals:
+  Q_SCRIPTABLE void DeviceAdded(const QDBusObjectPath& path);
+  Q_SCRIPTABLE void DeviceRemoved(const QDBusObjectPath& path);
+
+ public:
+  void setDeviceList(std::function<QList<QDBusObjectPath>()> list) { deviceList_ = std::move(list); }
 
  private:
   QPointer<skin::CWindowWnd> target_;
   bool connected_ = false;
   bool ownsService_ = false;
+  std::function<QList<QDBusObjectPath>()> deviceList_;
 };
 
 }  // namespace kavro::app

@@ -3,6 +3,10 @@
 #include <QApplication>
 
 #include "app/app_messages.h"
+#include "app/cli_main.h"
+#include "app/cli_request.h"
+#include "app/dbus_devices.h"
+#include "app/device_scripts.h"
 #include "app/control_registry.h"
 #include "app/exit_signals.h"
 #include "app/inter_program.h"
@@ -54,6 +58,7 @@ void stopDemoDevices(const QString& kinds) {
 }  // namespace
 
 int runProgram(int argc, char** argv) {
+  if (cli::isCommandLine(argumentList(argc, argv))) return runCommandLine(argc, argv);
   dbg::initFromEnvironment();
   QApplication app(argc, argv);
   const StartOptions options = parseCommandLine(QApplication::arguments().mid(1));
@@ -89,6 +94,8 @@ int runProgram(int argc, char** argv) {
                      window->PostMessage(instanceMessage, static_cast<skin::WPARAM>(w), static_cast<skin::LPARAM>(l));
                    });
   bus.setTarget(window);
+  DeviceScriptService scripts(window);
+  DeviceBusRegistry busDevices(&scripts, &bus);
   // Log-out, shutdown and Ctrl+C end the program like the tray's Exit.
   ExitSignals exitSignals;
   QObject::connect(&exitSignals, &ExitSignals::exitRequested, window, [window] { window->exitProgram(); });
