@@ -1,0 +1,106 @@
+// The mouse's two workers: the light thread that renders the lighting effect
+// (shown on the page and streamed to the mouse), and the sync thread that
+// listens on the notify interface for changes made on the mouse itself.
+#include <QMetaObject>
+
+#include "devices/device_option.h"
+#include "devices/mouse/mouse_device.h"
+#include "platform/debug.h"
+
+namespace kavro::devices {
+
+namespace {
+constexpr char kPreviewExitLine[] = "MS灯光线程设定退出";
+constexpr char kInputExitLine[] = "MS设备同步线程设定退出";
+constexpr char kSettingsChangedLine[] = "MS设备同步：设备设置已改变\n";
+constexpr uint16_t kUsageNotice = 0x404;
+constexpr size_t kMinReportBytes = 64;
+constexpr int kNotifyReadTimeoutMs = 500;
+constexpr int kNotifyRetryMs = 100;
+}  // namespace
+
+// ---- light thread ---------------------------------------------------------------
+
+void CHalvionMouseDevice::startPreview() {
+  if (previewWorker_.running()) return;
+  previewWorker_.start([this](Event& stop) { previewLoop(stop); });
+}
+
+void CHalvionMouseDevice::previewLoop(Event& stop) {
+  for (;;) {
+    const int waitMs = channel.isConnected() ? kMousePreviewPassMs : kMousePreviewClosedIdleMs;
+    if (stop.wait(waitMs)) break;
+    // While the lighting is synchronised (stateFlag) the common effect owns the frame.
+    if (!channel.isConnected() || channel.stateFlag.load()) continue;
+    bool stepped = false;
+    {
+      std::lock_guard<std::mutex> lock(dataLockA_);
+      stepped = preview_.tick(static_cast<uint32_t>(tickMs()));
+    }
+    if (stepped) publishFrame();
+  }
+  dbg::write(kPreviewExitLine);
+}
+
+// ---- sync thread ----------------------------------------------------------------
+
+void CHalvionMouseDevice::attachNotifyInterface(const std::string& path) {
+  stopInput();
+  {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    if (!notifyChannel.hid.open(path, true, false, true, false)) return;
+    notifyChannel.isOpen = 1;
+  }
+  inputWorker_.start([this](Event& stop) { inputLoop(stop); });
+}
+
+void CHalvionMouseDevice::detachNotifyInterface() { stopInput(); }
+
+void CHalvionMouseDevice::stopInput() {
+  inputWorker_.stop([this] { notifyChannel.hid.abort(); });
+  if (notifyChannel.isConnected() || notifyChannel.hid.isOpen()) {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    notifyChannel.hid.close();
+    notifyChannel.isOpen = 0;
+  }
+}
+
+void CHalvionMouseDevice::inputLoop(Event& stop) {
+  hid::HidDeviceInfo& dev = notifyChannel.hid;
+  std::vector<uint8_t> report(std::max<size_t>(dev.caps.inputReportByteLength, kMinReportBytes));
+  std::vector<hid::HidDataItem> items = dev.input.data;
+  while (!stop.isSet()) {
+    size_t got = 0;
+    const uint64_t began = tickMs();
+    const bool ok = dev.readReport(report.size(), &got, report.data(), kNotifyReadTimeoutMs);
+    if (stop.isSet()) break;
+    if (!ok) {
+      if (tickMs() - began < static_cast<uint64_t>(kNotifyRetryMs) && stop.wait(kNotifyRetryMs)) break;
+      continue;
+    }
+    const hid::CollectionCaps* caps = dev.preparsedData();
+    if (!caps || !hid::unpackReport(report.data(), got, hid::ReportType::Input, items, *caps)) continue;
+    for (const hid::HidDataItem& item : items) {
+      if (!item.isButton || item.reportId != report[0]) continue;
+      for (uint16_t usage : item.usages) {
+        if (usage == 0) break;
+        handleUsage(usage);
+      }
+    }
+  }
+  dbg::write(kInputExitLine);
+}
+
+// Mice report no key events: only the settings change and the notice count.
+void CHalvionMouseDevice::handleUsage(uint16_t usage) {
+  if (usage == mouse::kUsageSettingsChanged) {
+    dbg::write(kSettingsChangedLine);
+    QMetaObject::invokeMethod(
+        this, [this] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(kTimerRefresh, mouse::kSyncDelayMs); },
+        Qt::QueuedConnection);
+  } else if (usage == kUsageNotice) {
+    dbg::write("MS设备同步：通知\n");
+  }
+}
+
+}  // namespace kavro::devices
