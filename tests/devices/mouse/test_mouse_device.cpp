@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "devices/discovery/device_tables.h"
 #include "devices/mouse/mouse_device.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_paths.h"
@@ -39,7 +40,7 @@ class MouseDeviceTest : public ::testing::Test {
     ASSERT_TRUE(emulator_->plug());
     CHalvionMouseDevice::setRecordedScreen(kScreen);
     device_ = std::make_unique<CHalvionMouseDevice>();
-    device_->setLightCount(static_cast<int>(sim::mouse::kLeds));
+    device_->setLightCount(devices::kDeviceXml[0].lightCount);  // the mouse row of the page table
     device_->setTypeName(profiles::kMouseTypeName);
     device_->setLightFilePrefix(profiles::kLightConfigBaseName);
     device_->initPage();
