@@ -127,6 +127,10 @@ TEST_F(MousePageTest, EveryNamedControlIsOnThePageAndThePageRendersInBothLanguag
   }
   for (int led = 0; led < devices::kDeviceXml[kMouseKind].lightCount; ++led) EXPECT_NE(mouse()->lightButton(led), nullptr) << led;
   select("system_Op_tab");
+  // The keyboard page's feature tab keeps its selection.
+  auto* keyboardTab = qobject_cast<skin::COptionUI*>(keyboard()->FindControlByName("deng_Op_tab"));
+  ASSERT_NE(keyboardTab, nullptr);
+  EXPECT_TRUE(keyboardTab->IsSelected());
   render("lan_en.xml", "mouse_page_en.png");
   render("lan_cn.xml", "mouse_page_cn.png");
   render("lan_en.xml", "mouse_page_back_en.png");
