@@ -167,6 +167,7 @@ void CHalvionMouseDevice::readProfileDocuments() {
   assignments_ = profile_.getKeyAssignments();
   system_ = profile_.getSystemSettings();
   stages_ = profile_.getDpiStages();
+  corrections_ = profile_.getCorrections();
   currentStage_ = mouse::currentStageIndex(profile_.getActiveDpiStage());
   // A profile with every stage off would leave the mouse without a DPI.
   if (mouse::ensureActiveStage(stages_, currentStage_, dpiRange())) profile_.setDpiStages(stages_);
@@ -256,8 +257,6 @@ void CHalvionMouseDevice::publishFrame() {
   std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
   frameGeneration_.fetch_add(1);
 }
-
-std::vector<lighting::LedColor> CHalvionMouseDevice::previewFrame() const { return ledSnapshot(); }
 
 void CHalvionMouseDevice::streamLights() {
   const auto frame = ledSnapshot();

@@ -34,8 +34,7 @@ namespace kavro::devices {
 constexpr char kShootPanelName[] = "ShootControlItem";
 // The hint shown while the wireless link is asleep, lost or the battery low.
 constexpr char kConnectionHintLabel[] = "device_tishi_info";
-// The mouse's picture: the LED buttons and the current-LED indicator.
-constexpr char kMousePicturePanel[] = "mouse_device_picture";
+// The mouse picture's indicator of the current LED.
 constexpr char kMouseLedIndicator[] = "mouse_led_indicator";
 
 // The preview pass of the mouse's light thread; the counter moves on by one
@@ -136,7 +135,6 @@ class CHalvionMouseDevice : public CHalvionUSBDevice {
   bool connectionHintShown() const { return hintShown_; }
   bool previewRunning() const { return previewWorker_.running(); }
   bool listening() const { return inputWorker_.running(); }
-  std::vector<lighting::LedColor> previewFrame() const;
   // The screen size every settings write carries (recorded at start).
   static mouse::ScreenSize recordedScreen();
   static void setRecordedScreen(const mouse::ScreenSize& size);
@@ -178,6 +176,7 @@ class CHalvionMouseDevice : public CHalvionUSBDevice {
   std::vector<profiles::DpiStage> stages_;
   int currentStage_ = 0;
   std::vector<profiles::KeyAssignment> assignments_;
+  std::vector<profiles::CorrectionEntry> corrections_;
   std::vector<std::string> macroNames_, lightNames_;
   int macroResult_ = mouse::kMacrosSent;
 

@@ -146,7 +146,7 @@ mouse::SettingsSource CHalvionMouseDevice::settingsSource() const {
   s.stages = stages_;
   s.currentStage = currentStage_;
   s.screen = recordedScreen();
-  s.corrections = const_cast<profiles::CMouseProfiledata&>(profile_).getCorrections();
+  s.corrections = corrections_;
   return s;
 }
 

@@ -187,6 +187,15 @@ TEST_F(MouseDeviceTest, ThePowerPollReachesTheStatusAndTheFramesReachTheLeds) {
   EXPECT_EQ(device_->lastStatus()[0], 85);
   EXPECT_EQ(device_->lastStatus()[mouse::kStatusWirelessByte], 0);  // a wired channel
   EXPECT_FALSE(device_->connectionHintShown());
+  // Link lost (2): the page's hint shows until the mouse reports normal again.
+  emulator_->firmware().setStatusByte(mouse::kStatusConnectionByte, 2);
+  device_->pollStatus();
+  settle();
+  EXPECT_TRUE(device_->connectionHintShown());
+  emulator_->firmware().setStatusByte(mouse::kStatusConnectionByte, 0);
+  device_->pollStatus();
+  settle();
+  EXPECT_FALSE(device_->connectionHintShown());
   // The light thread renders; each frame call streams the newest frame.
   EXPECT_TRUE(QTest::qWaitFor([&] {
     device_->streamLights();
