@@ -118,7 +118,7 @@ bool CMainWnd::handleTabNotify(TNotifyUI& msg) {
   if (name != QLatin1String("device_select") && name != QLatin1String("synchro_device_select")) return false;
   for (devices::CDeviceOptionUI* tab : devices_->tabs()) {
     if (FindSubControlByName(tab, name) != msg.pSender) continue;
-    if (name == QLatin1String("synchro_device_select")) tab->updateIcons();
+    if (name == QLatin1String("synchro_device_select")) onSynchroCheck(tab);
     else if (tab->isSelected()) devices_->selectTab(tab);
     return true;
   }

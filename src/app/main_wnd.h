@@ -158,6 +158,7 @@ class CMainWnd : public skin::CWindowWnd {
   void onSuspend();
   void onResume();
   void connectPanels();
+  void onSynchroCheck(devices::CDeviceOptionUI* tab);
   // main_wnd_tray.cpp
   void createTray();
   void showTrayMenu();

@@ -7,6 +7,7 @@
 #include "app/main_wnd_panels.h"
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
+#include "devices/device_option.h"
 #include "devices/discovery/device_tables.h"
 #include "devices/lighting/sync_frames.h"
 #include "platform/debug.h"
@@ -132,6 +133,23 @@ void CMainWnd::synchroniseLighting() {
     }
   }
   devices_->setSyncEffect(follow ? effect : std::nullopt, source.light);
+  for (devices::CDeviceOptionUI* tab : devices_->tabs()) tab->showSynchronisation();
+}
+
+// The tab's check box: checked, the devices take up the selected device's
+// lighting together; cleared, this device leaves and runs its own effect
+// again (with the lighting it was given).
+void CMainWnd::onSynchroCheck(devices::CDeviceOptionUI* tab) {
+  devices::CHalvionUSBDevice* d = tab ? tab->device() : nullptr;
+  if (!d) return;
+  if (tab->isSynchronised()) {
+    synchroniseLighting();
+  } else {
+    d->channel.stateFlag = 0;
+    d->applyLightState();
+  }
+  tab->showSynchronisation();
+  tab->updateIcons();
 }
 
 }  // namespace kavro::app

@@ -7,6 +7,7 @@
 #include "devices/device_power.h"
 #include "devices/keyboard/keyboard_device.h"
 #include "devices/mouse/mouse_device.h"
+#include "devices/mousepad/mousepad_device.h"
 #include "platform/debug.h"
 #include "skin/container.h"
 #include "skin/window.h"
@@ -43,6 +44,7 @@ void registerDeviceControls() {
   f->RegistControl(QStringLiteral("MpDevicePower"), [] { return new CMpDevicePowerUI; });
   registerKeyboardDevice();
   registerMouseDevice();
+  registerMousepadDevice();
 }
 
 CDeviceManager::CDeviceManager(skin::CWindowWnd* window, skin::IDialogBuilderCallback* callback)

@@ -62,7 +62,19 @@ void CDeviceOptionUI::updateIcons() {
   opt->SetAttribute(QStringLiteral("selectedimage"), QStringLiteral("file='%1_selected.png'").arg(base));
 }
 
+// The check box shows whether the device follows the synchronised lighting:
+// it joins when the main window synchronises, and leaves when its own
+// lighting is applied (from its page, a profile, or a sync from the device).
+void CDeviceOptionUI::showSynchronisation() {
+  auto* check = qobject_cast<skin::CCheckBoxUI*>(child(kSynchro));
+  const bool following = device_ && device_->channel.stateFlag.load() != 0;
+  if (!check || check->GetCheck() == following) return;
+  check->SetCheck(following, false);
+  updateIcons();
+}
+
 void CDeviceOptionUI::runFrame() {
+  showSynchronisation();
   // The light buttons repaint themselves when their colour changes, so the
   // page needs no repaint of its own after a frame.
   device_->streamLights();

@@ -43,6 +43,8 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   bool isSelected() const;
   // Updates the icons after the synchronisation check box changed.
   void updateIcons();
+  // Sets the check box (and icons) from the device's synchronisation flag.
+  void showSynchronisation();
 
   // The device has arrived: onConnected in 500 ms.
   void startConnection() { SetTimer(kTimerConnected, kConnectDelayMs); }

@@ -12,6 +12,7 @@ constexpr char kWireless[] = "device_wuxian_logo";
 constexpr char kProgress[] = "device_Power_progress";
 constexpr char kStatus[] = "device_power_status";
 constexpr char kPhone[] = "device_phone_type";
+constexpr char kPhoneImagePlace[] = " dest='0,5,18,23'";
 }  // namespace
 
 void CMpDevicePowerUI::setChildVisible(const char* name, bool visible) {
@@ -34,7 +35,8 @@ void CMpDevicePowerUI::setStatus(const std::array<uint8_t, 6>& status) {
     phone->SetVisible(v.phoneShown);
     if (v.phoneShown) {
       phone->SetText(QString::fromStdString(v.phoneText));
-      phone->SetBkImage(QString::fromStdString(v.phoneImage));
+      // The phone's picture sits left of its name, at its own size.
+      phone->SetBkImage(QString::fromStdString(v.phoneImage) + QString::fromLatin1(kPhoneImagePlace));
     }
   }
 }

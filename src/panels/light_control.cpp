@@ -435,6 +435,13 @@ bool CLightControlUI::handleKillFocus(const QString& name) {
 void CLightControlUI::commitColorEdit(ColorChannel channel) {
   if (!device_) return;
   const ColorCommit commit = commitColorText(getColorEditText(channel));
+  // Leaving a field without changing it (focus moves on by a click
+  // elsewhere) is no colour choice: the colour cycle stays as it is.
+  const lighting::LightParams shown = device_->getLightParams().light;
+  const std::uint8_t current = channel == ColorChannel::Red     ? shown.red
+                               : channel == ColorChannel::Green ? shown.green
+                                                                : shown.blue;
+  if (!commit.rewrite && commit.value == current) return;
   applyChange(
       [this, channel, commit] {
         if (commit.rewrite) setColorEditText(channel, commit.text);

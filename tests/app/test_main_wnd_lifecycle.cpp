@@ -147,13 +147,19 @@ TEST_F(MainWndLifeTest, ASilentKeyboardNeverHoldsTheWindowAndThePageSaysSoUntilI
   click.start();
   pickEffect(kEffectBreathing);
   const qint64 clickMs = click.elapsed();
+  // The click came back before the device's silence could be known: the
+  // sequence runs on the worker and its result arrives as a later event.
+  EXPECT_TRUE(kb->isAnswering());
+  EXPECT_FALSE(saysNotAnswering());
   ASSERT_TRUE(test::waitFor([&] { return saysNotAnswering(); }, kSettleMs));
   EXPECT_FALSE(kb->isAnswering());
-  // Every command waits up to the channel's short time-out for its answer; a
-  // window thread that waited on the device would have stood still at least
-  // that long.
-  EXPECT_LT(clickMs, transport::kShortTimeoutMs);
-  EXPECT_LT(meter.longestMs(), transport::kShortTimeoutMs);
+  // The sequence (begin, write, end) waits up to the channel's short time-out
+  // per command; a window thread that waited on it would have stood still
+  // for all of them. (Load on the machine can stretch single stalls, so the
+  // bound is the whole sequence, not one command.)
+  constexpr qint64 kWholeSequenceMs = 3 * transport::kShortTimeoutMs;
+  EXPECT_LT(clickMs, kWholeSequenceMs);
+  EXPECT_LT(meter.longestMs(), kWholeSequenceMs);
 
   // The keyboard answers again: the line goes and the page shows the
   // keyboard's real state (the change never reached it).
@@ -162,7 +168,7 @@ TEST_F(MainWndLifeTest, ASilentKeyboardNeverHoldsTheWindowAndThePageSaysSoUntilI
   EXPECT_TRUE(kb->isAnswering());
   EXPECT_EQ(deviceEffect(), before);
   EXPECT_EQ(kb->lightState().effect, before);
-  EXPECT_LT(meter.longestMs(), transport::kShortTimeoutMs);
+  EXPECT_LT(meter.longestMs(), kWholeSequenceMs);
   RecordProperty("click_ms", static_cast<int>(clickMs));
   RecordProperty("longest_window_wait_ms", static_cast<int>(meter.longestMs()));
 }

@@ -402,6 +402,15 @@ TEST(LightPanel, KeyboardOnlyHandlersIgnoreOtherDevices) {
   EXPECT_EQ(rig.device.keys[0], (std::array<std::uint8_t, 3>{9, 9, 9}));
 }
 
+TEST(LightPanel, LeavingAColourFieldUnchangedChangesNothing) {
+  PanelRig rig;
+  rig.panel.refreshFromDevice();
+  const auto before = rig.light();
+  EXPECT_TRUE(rig.notify("killfocus", "deng_edit_R"));
+  EXPECT_TRUE(rig.device.calls.empty());
+  EXPECT_EQ(rig.light(), before);
+}
+
 TEST(LightPanel, WithoutDeviceOrForeignSendersNothingHappens) {
   PanelRig rig;
   rig.panel.setDevice(nullptr);

@@ -53,8 +53,6 @@ constexpr int kRefreshDelayMs = 100;               // settings re-read after a d
 constexpr int kPreviewPassMs = 15;
 constexpr uint64_t kPreviewPaintMs = 33;  // shortest time between two repaints of the picture
 constexpr int kPreviewClosedIdleMs = 100;  // pass while the channel is closed
-constexpr int kNotifyReadTimeoutMs = 500;  // one read of the notify interface
-constexpr int kNotifyRetryMs = 100;        // pause after a read that failed at once
 constexpr uint8_t kCustomColorEffect = 20;
 
 // Registers the keyboard page class with the control factory.

@@ -4,6 +4,7 @@
 
 #include "devices/device_option.h"
 #include "devices/keyboard/keyboard_device.h"
+#include "devices/notify_reader.h"
 #include "platform/debug.h"
 
 namespace kavro::devices {
@@ -13,7 +14,6 @@ constexpr char kPreviewExitLine[] = "KB灯光线程设定退出";
 constexpr char kInputExitLine[] = "MS设备同步线程设定退出";
 constexpr char kSettingsChangedLine[] = "MS设备同步：设备设置已改变\n";
 constexpr unsigned kNoticeCycle = 4;
-constexpr size_t kMinReportBytes = 64;
 }  // namespace
 
 // ---- light thread ---------------------------------------------------------------
@@ -66,29 +66,7 @@ void CHalvionKeyboardDevice::stopInput() {
 }
 
 void CHalvionKeyboardDevice::inputLoop(Event& stop) {
-  hid::HidDeviceInfo& dev = notifyChannel.hid;
-  std::vector<uint8_t> report(std::max<size_t>(dev.caps.inputReportByteLength, kMinReportBytes));
-  std::vector<hid::HidDataItem> items = dev.input.data;
-  while (!stop.isSet()) {
-    size_t got = 0;
-    const uint64_t began = tickMs();
-    const bool ok = dev.readReport(report.size(), &got, report.data(), kNotifyReadTimeoutMs);
-    if (stop.isSet()) break;
-    if (!ok) {
-      // A read that failed at once (interface gone, error) must not spin.
-      if (tickMs() - began < static_cast<uint64_t>(kNotifyRetryMs) && stop.wait(kNotifyRetryMs)) break;
-      continue;
-    }
-    const hid::CollectionCaps* caps = dev.preparsedData();
-    if (!caps || !hid::unpackReport(report.data(), got, hid::ReportType::Input, items, *caps)) continue;
-    for (const hid::HidDataItem& item : items) {
-      if (!item.isButton || item.reportId != report[0]) continue;
-      for (uint16_t usage : item.usages) {
-        if (usage == 0) break;
-        handleUsage(usage);
-      }
-    }
-  }
+  readNotifyUsages(notifyChannel.hid, stop, [this](uint16_t usage) { handleUsage(usage); });
   dbg::write(kInputExitLine);
 }
 

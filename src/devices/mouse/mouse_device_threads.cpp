@@ -5,6 +5,7 @@
 
 #include "devices/device_option.h"
 #include "devices/mouse/mouse_device.h"
+#include "devices/notify_reader.h"
 #include "platform/debug.h"
 
 namespace kavro::devices {
@@ -14,9 +15,6 @@ constexpr char kPreviewExitLine[] = "MS灯光线程设定退出";
 constexpr char kInputExitLine[] = "MS设备同步线程设定退出";
 constexpr char kSettingsChangedLine[] = "MS设备同步：设备设置已改变\n";
 constexpr uint16_t kUsageNotice = 0x404;
-constexpr size_t kMinReportBytes = 64;
-constexpr int kNotifyReadTimeoutMs = 500;
-constexpr int kNotifyRetryMs = 100;
 }  // namespace
 
 // ---- light thread ---------------------------------------------------------------
@@ -66,28 +64,7 @@ void CHalvionMouseDevice::stopInput() {
 }
 
 void CHalvionMouseDevice::inputLoop(Event& stop) {
-  hid::HidDeviceInfo& dev = notifyChannel.hid;
-  std::vector<uint8_t> report(std::max<size_t>(dev.caps.inputReportByteLength, kMinReportBytes));
-  std::vector<hid::HidDataItem> items = dev.input.data;
-  while (!stop.isSet()) {
-    size_t got = 0;
-    const uint64_t began = tickMs();
-    const bool ok = dev.readReport(report.size(), &got, report.data(), kNotifyReadTimeoutMs);
-    if (stop.isSet()) break;
-    if (!ok) {
-      if (tickMs() - began < static_cast<uint64_t>(kNotifyRetryMs) && stop.wait(kNotifyRetryMs)) break;
-      continue;
-    }
-    const hid::CollectionCaps* caps = dev.preparsedData();
-    if (!caps || !hid::unpackReport(report.data(), got, hid::ReportType::Input, items, *caps)) continue;
-    for (const hid::HidDataItem& item : items) {
-      if (!item.isButton || item.reportId != report[0]) continue;
-      for (uint16_t usage : item.usages) {
-        if (usage == 0) break;
-        handleUsage(usage);
-      }
-    }
-  }
+  readNotifyUsages(notifyChannel.hid, stop, [this](uint16_t usage) { handleUsage(usage); });
   dbg::write(kInputExitLine);
 }
 
