@@ -99,6 +99,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
   if (isType(msg, DUI_MSGTYPE_WINDOWINIT)) return onWindowInit();
   if (isType(msg, DUI_MSGTYPE_CLICK)) return OnClick(msg);
   if (handleTabNotify(msg)) return;
+  if (handleMouseSettings(msg)) return;
   if (handleInputSetting(msg)) return;
   if (handleKeyboardSettings(msg)) return;
   routeToPanels(msg);

@@ -171,6 +171,8 @@ class CMainWnd : public skin::CWindowWnd {
   void onDpiChanged();
   // main_wnd_input.cpp
   bool handleInputSetting(skin::TNotifyUI& msg);
+  // main_wnd_mouse.cpp
+  bool handleMouseSettings(skin::TNotifyUI& msg);
   // main_wnd_keyboard.cpp
   bool handleKeyboardSettings(skin::TNotifyUI& msg);
   bool handleKeyboardClick(const QString& name);

@@ -6,6 +6,7 @@
 #include "devices/device_option.h"
 #include "devices/device_power.h"
 #include "devices/keyboard/keyboard_device.h"
+#include "devices/mouse/mouse_device.h"
 #include "devices/mousepad/mousepad_device.h"
 #include "platform/debug.h"
 #include "skin/container.h"
@@ -42,6 +43,7 @@ void registerDeviceControls() {
   f->RegistControl(QStringLiteral("CMpDevicePowerUI"), [] { return new CMpDevicePowerUI; });
   f->RegistControl(QStringLiteral("MpDevicePower"), [] { return new CMpDevicePowerUI; });
   registerKeyboardDevice();
+  registerMouseDevice();
   registerMousepadDevice();
 }
 

@@ -1,5 +1,7 @@
 #include "panels/device_profile.h"
 
+#include <atomic>
+
 #include "devices/device_base.h"
 #include "skin/combo.h"
 #include "skin/dialog_builder.h"
@@ -71,6 +73,14 @@ void CDeviceProfileUI::ensureContent() {
     Add(child);
   }
   delete layout;
+  // Option groups are exclusive across the whole window and every device page
+  // has this panel: each panel's feature tabs get a group of their own, so a
+  // tab chosen on one page leaves the other pages' tabs as they were.
+  static std::atomic<int> groups{0};
+  const QString group = QStringLiteral("device_feature_tabs_%1").arg(groups.fetch_add(1));
+  for (int tab = 1; tab <= kFeatureTabCount; ++tab) {
+    if (auto* o = qobject_cast<skin::COptionUI*>(FindControlByName(QLatin1String(featureTabName(tab))))) o->SetGroup(group);
+  }
 }
 
 void CDeviceProfileUI::DoInit() {

@@ -32,7 +32,7 @@ constexpr size_t kScreenHeight = 62;
 constexpr uint8_t kDpiStep = 50;      // DPI per slider step
 constexpr uint16_t kDpiMaxSlider = 320;  // 16000 DPI
 constexpr uint16_t kDpiMin = 100;
-constexpr unsigned kLeds = 7;          // LEDs of a streamed frame, as the mouse page has
+constexpr unsigned kLeds = 6;          // LEDs of a streamed frame: the light count of the mouse page
 constexpr uint8_t kMacroUnits = 72;
 }  // namespace mouse
 

@@ -72,6 +72,13 @@ class MainWndFixture : public ::testing::Test {
     return m ? qobject_cast<devices::CHalvionKeyboardDevice*>(m->deviceOfKind(1)) : nullptr;
   }
 
+  // A control of the keyboard's page, or else of the window: other pages
+  // (the mouse's) have controls of the same names.
+  skin::CControlUI* pageControl(const QString& name) {
+    skin::CControlUI* c = keyboard() ? keyboard()->FindControlByName(name) : nullptr;
+    return c ? c : (window ? window->FindControl(name) : nullptr);
+  }
+
   QTemporaryDir home;
   std::unique_ptr<sim::Emulator> emulator;
   std::unique_ptr<app::CMainWnd> window;

@@ -44,7 +44,7 @@ class KeyboardPageTest : public test::MainWndFixture {
                               10000));
   }
   skin::CControlUI* control(const QString& name) {
-    skin::CControlUI* c = window->FindControl(name);
+    skin::CControlUI* c = pageControl(name);
     EXPECT_NE(c, nullptr) << name.toStdString();
     return c;
   }

@@ -45,7 +45,7 @@ class MainWndTest : public test::MainWndFixture {
     ASSERT_TRUE(test::waitFor([&] { return window->firstShowReleased(); }, 3000));
   }
   void notify(const QString& control, const char* type) {
-    skin::CControlUI* c = window->FindControl(control);
+    skin::CControlUI* c = pageControl(control);
     ASSERT_NE(c, nullptr) << control.toStdString();
     window->GetPaintManager().SendNotify(c, QString::fromLatin1(type));
   }
@@ -169,11 +169,11 @@ TEST_F(MainWndTest, ExitSendsTheNoticeAndTheFixedBlockToBothSlots) {
 TEST_F(MainWndTest, KeyboardRepeatControlsAreStoredAndReachTheDesktop) {
   open();
   auto* kb = keyboard();
-  auto* slider = qobject_cast<skin::CSliderUI*>(window->FindControl("repeat_rate_slider"));
+  auto* slider = qobject_cast<skin::CSliderUI*>(pageControl("repeat_rate_slider"));
   ASSERT_NE(slider, nullptr);
   slider->SetValue(20);
   notify("repeat_rate_slider", skin::DUI_MSGTYPE_VALUECHANGED);
-  auto* delay = qobject_cast<skin::COptionUI*>(window->FindControl("repeat_delay_check_2"));
+  auto* delay = qobject_cast<skin::COptionUI*>(pageControl("repeat_delay_check_2"));
   ASSERT_NE(delay, nullptr);
   delay->Selected(true, false);
   notify("repeat_delay_check_2", skin::DUI_MSGTYPE_SELECTCHANGED);
@@ -186,13 +186,14 @@ TEST_F(MainWndTest, KeyboardRepeatControlsAreStoredAndReachTheDesktop) {
 
 TEST_F(MainWndTest, BuilderCallbackKnowsThePageClassesAndNothingElse) {
   open();
-  for (const char* name : {"CircleProgress", "selectpanel", "HalvionKeyboardDevice", "LightControl",
-                           "LightSetControlUI", "DeviceProfileUI"}) {
+  for (const char* name : {"CircleProgress", "selectpanel", "HalvionKeyboardDevice", "HalvionMouseDevice",
+                           "HalvionMousePadDevice", "LightControl", "ShootControl", "LightSetControlUI",
+                           "DeviceProfileUI"}) {
     std::unique_ptr<skin::CControlUI> c(window->CreateControl(name));
     EXPECT_NE(c, nullptr) << name;
   }
   // Classes of later work, unknown names and missing layouts create nothing.
-  for (const char* name : {"HalvionMouseDevice", "MagicSetControlUI", "Button2", ""}) {
+  for (const char* name : {"MagicSetControlUI", "Button2", ""}) {
     EXPECT_EQ(window->CreateControl(name), nullptr) << name;
   }
 }

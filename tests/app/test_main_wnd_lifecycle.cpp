@@ -49,12 +49,12 @@ class MainWndLifeTest : public test::MainWndFixture {
   }
   // Picks an effect in the page's lighting panel, as a user does.
   void pickEffect(int effect) {
-    auto* combo = qobject_cast<skin::CComboUI*>(window->FindControl("light_combo_modeSelect"));
+    auto* combo = qobject_cast<skin::CComboUI*>(pageControl("light_combo_modeSelect"));
     ASSERT_NE(combo, nullptr);
     combo->SelectItem(effect, false, false);
     window->GetPaintManager().SendNotify(combo, QString::fromLatin1(skin::DUI_MSGTYPE_ITEMSELECT));
   }
-  skin::CControlUI* statusLine() { return window->FindControl(devices::kDeviceStatusLabel); }
+  skin::CControlUI* statusLine() { return pageControl(devices::kDeviceStatusLabel); }
   bool saysNotAnswering() {
     skin::CControlUI* line = statusLine();
     return line && line->IsVisible() && line->GetText() == QLatin1String(devices::kNotAnsweringTextKey);
@@ -116,7 +116,7 @@ TEST_F(MainWndLifeTest, TheUsersLightingOutlivesARestartAndAChangeOnTheKeyboardI
   start();
   kb = keyboard();
   EXPECT_EQ(kb->lightState(), chosen);
-  EXPECT_EQ(qobject_cast<skin::CComboUI*>(window->FindControl("light_combo_modeSelect"))->GetCurSel(), kEffectStatic);
+  EXPECT_EQ(qobject_cast<skin::CComboUI*>(pageControl("light_combo_modeSelect"))->GetCurSel(), kEffectStatic);
   const Json::Value light = profileLight();
   EXPECT_EQ(light["SelectItem"].asInt(), kEffectStatic);
   EXPECT_EQ(light["Speed"].asInt(), 2);
@@ -187,7 +187,7 @@ TEST_F(MainWndLifeTest, ARefusedChangeIsNotShownAsIfTheKeyboardHadIt) {
   ASSERT_TRUE(kb->waitForCommands(kSettleMs));
   EXPECT_EQ(deviceEffect(), before);
   EXPECT_EQ(kb->lightState().effect, before);
-  EXPECT_EQ(qobject_cast<skin::CComboUI*>(window->FindControl("light_combo_modeSelect"))->GetCurSel(), before);
+  EXPECT_EQ(qobject_cast<skin::CComboUI*>(pageControl("light_combo_modeSelect"))->GetCurSel(), before);
   EXPECT_EQ(profileLight()["SelectItem"].asInt(), before);
 }
 

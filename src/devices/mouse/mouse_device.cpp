@@ -1,0 +1,271 @@
+// The mouse device object: page binding, profile files, lighting state,
+// preview frames and the factory registration.
+#include "devices/mouse/mouse_device.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "devices/discovery/device_tables.h"
+#include "macros/macro_files.h"
+#include "platform/debug.h"
+#include "profiles/json_file.h"
+#include "profiles/profile_list.h"
+#include "profiles/profile_list_repair.h"
+#include "profiles/profile_paths.h"
+#include "devices/lighting/preview_state.h"
+#include "skin/container.h"
+#include "skin/dialog_builder.h"
+#include "skin/resource_manager.h"
+#include "widgets/device_key_button.h"
+
+namespace kavro::devices {
+
+namespace {
+constexpr char kKeyButtonClass[] = "DeviceKeyButton";
+constexpr char kLightPrefix[] = "light_";
+constexpr char kProfilePanel[] = "DeviceProfileItem";
+constexpr char kLightPanel[] = "LightControlItem";
+constexpr char kMacroPanel[] = "MacroControlItem";
+constexpr char kKeySetPanel[] = "KeySetControlItem";
+// The mouse's LEDs at most (the running glow's zones name LEDs up to 18).
+constexpr int kMaxMouseLeds = 19;
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::mutex& screenMutex() {
+  static std::mutex m;
+  return m;
+}
+mouse::ScreenSize& screenSlot() {
+  static mouse::ScreenSize size;
+  return size;
+}
+bool& screenRecorded() {
+  static bool recorded = false;
+  return recorded;
+}
+}  // namespace
+
+void registerMouseDevice() {
+  auto* f = skin::CControlFactory::GetInstance();
+  f->RegistControl(QStringLiteral("HalvionMouseDevice"), [] { return new CHalvionMouseDevice; });
+  f->RegistControl(QStringLiteral("CHalvionMouseDevice"), [] { return new CHalvionMouseDevice; });
+}
+
+CHalvionMouseDevice::CHalvionMouseDevice(QWidget* parent)
+    : CHalvionUSBDevice(parent), preview_(0) {
+  hasPowerStatus = 1;
+  recordedScreen();  // the screen size is taken once, when the first page is made
+}
+
+CHalvionMouseDevice::~CHalvionMouseDevice() {
+  stopCommandWorker();
+  previewWorker_.stop();
+  stopInput();
+}
+
+// ---- screen size ------------------------------------------------------------------
+
+mouse::ScreenSize CHalvionMouseDevice::recordedScreen() {
+  std::lock_guard<std::mutex> lock(screenMutex());
+  if (!screenRecorded()) {
+    screenRecorded() = true;
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+      const QSize px = s->size() * s->devicePixelRatio();
+      screenSlot() = {px.width(), px.height()};
+    }
+  }
+  return screenSlot();
+}
+
+void CHalvionMouseDevice::setRecordedScreen(const mouse::ScreenSize& size) {
+  std::lock_guard<std::mutex> lock(screenMutex());
+  screenRecorded() = true;
+  screenSlot() = size;
+}
+
+// ---- page -------------------------------------------------------------------------
+
+void CHalvionMouseDevice::initPage() {
+  const int leds = std::clamp(lightCount, 0, kMaxMouseLeds);
+  setLightCount(leds);
+  keyButtons.assign(mouse::kButtonCount, nullptr);
+  {
+    std::lock_guard<std::mutex> lock(dataLockA_);
+    preview_ = mouse::MousePreview(static_cast<size_t>(leds));
+  }
+  bindPanels({QString::fromLatin1(kProfilePanel), QString::fromLatin1(kLightPanel), QString::fromLatin1(kMacroPanel),
+              QString::fromLatin1(kKeySetPanel), QString::fromLatin1(kShootPanelName)});
+  for (size_t p = 0; p < mouse::kButtonCount; ++p) {
+    const QString name = QString::fromLatin1(mouse::kButtonControlNames[p].data(),
+                                              static_cast<int>(mouse::kButtonControlNames[p].size()));
+    keyButtons[p] = qobject_cast<widgets::CDeviceKeyButtonUI*>(FindControlByName(name));
+  }
+  ForEach([this](skin::CControlUI* c) {
+    if (c->GetClass() != QLatin1String(kKeyButtonClass)) return;
+    auto* button = qobject_cast<widgets::CDeviceKeyButtonUI*>(c);
+    const int led = button ? numberAfter(button->GetName(), kLightPrefix) : -1;
+    if (led >= 0 && led < lightCount) {
+      lightButtons[static_cast<size_t>(led)] = button;
+      button->setLight(0xFFFFFF, 255, true);
+    }
+  });
+  ledIndicator_ = FindControlByName(QString::fromLatin1(kMouseLedIndicator));
+  connectionHint_ = FindControlByName(QString::fromLatin1(kConnectionHintLabel));
+  if (connectionHint_) connectionHint_->SetVisible(false);
+  selectSettingsTab(0);
+  refreshKeyCaptions();
+}
+
+void CHalvionMouseDevice::refreshKeyCaptions() {
+  for (size_t p = 0; p < mouse::kButtonCount; ++p) {
+    widgets::CDeviceKeyButtonUI* b = keyButton(p);
+    if (!b) continue;
+    const bool changed = p < assignments_.size() && assignments_[p].code != assignments_[p].defaultCode;
+    b->setKeyMarkHidden(!changed);
+    // The tooltip names the button: its control name is its language key.
+    auto& rm = skin::CResourceManager::GetInstance();
+    b->SetToolTip(rm.ResolveText(b->GetName()));
+  }
+}
+
+std::string CHalvionMouseDevice::recoilFactoryFolder() const { return folderOf(defaultDataPath()); }
+
+// ---- profile files ----------------------------------------------------------------
+
+std::string CHalvionMouseDevice::selectedProfileId() {
+  if (!profileId.empty()) return profileId;
+  const profiles::ProfileList list = profiles::openProfileList(profile_.profileFolder(), defaultDataPath()).list;
+  const size_t index = static_cast<size_t>(list.select) < list.entries.size() ? list.select : 0;
+  return list.entries[index].id;
+}
+
+void CHalvionMouseDevice::openProfileFiles() {
+  profile_.setFolders(folderOf(defaultDataPath()), userDataFolder());
+  profile_.setDefaultProfilePath(defaultDataPath());
+  profile_.setDeviceIndex(0);
+  profile_.selectProfileId(selectedProfileId());
+  profile_.useDefaultLightConfigPath();
+}
+
+void CHalvionMouseDevice::loadProfile() {
+  openProfileFiles();
+  readProfileDocuments();
+}
+
+void CHalvionMouseDevice::reloadProfile() {
+  readProfileDocuments();
+  showSettings();
+}
+
+void CHalvionMouseDevice::readProfileDocuments() {
+  profile_.loadProfile(profile_.getProfilePath());
+  profile_.loadLightConfig(profile_.getLightConfigPath());
+  assignments_ = profile_.getKeyAssignments();
+  system_ = profile_.getSystemSettings();
+  stages_ = profile_.getDpiStages();
+  corrections_ = profile_.getCorrections();
+  currentStage_ = mouse::currentStageIndex(profile_.getActiveDpiStage());
+  // A profile with every stage off would leave the mouse without a DPI.
+  if (mouse::ensureActiveStage(stages_, currentStage_, dpiRange())) profile_.setDpiStages(stages_);
+  collectNameLists();
+  storeLightState(profile_.getLightSetting());
+  {
+    std::lock_guard<std::mutex> lock(dataLockA_);
+    preview_.setLightState(light_);
+  }
+  publishFrame();
+}
+
+int CHalvionMouseDevice::selectProfile(const std::string& id) {
+  if (!profiles::isValidProfileId(id)) return 0;
+  setProfileId(id);
+  loadProfile();
+  writeSettings();
+  writeKeyAssignments();
+  const int macros = writeMacros();
+  showSettings();
+  return macros;
+}
+
+std::string CHalvionMouseDevice::profileText() { return profiles::styledJsonText(profile_.deviceNode()); }
+
+void CHalvionMouseDevice::saveProfileData() { saveChecked(profile_); }
+
+void CHalvionMouseDevice::collectNameLists() {
+  const std::string folder = userDataFolder();
+  macroNames_ = macros::namesFromIndex(
+      profiles::readJsonDocument(profiles::joinPath(folder, macros::kMacroIndexFileName)));
+  lightNames_.clear();
+  const Json::Value& custom = profile_.lightConfig()["LightInfo"];
+  if (custom.isArray() && custom.size() > 0 && custom[0].isArray()) {
+    for (const Json::Value& item : custom[0]) {
+      if (item.isObject() && item["LightName"].isString()) lightNames_.push_back(item["LightName"].asString());
+    }
+  }
+}
+
+void CHalvionMouseDevice::setKeyAssignments(const std::vector<profiles::KeyAssignment>& list) {
+  assignments_ = list;
+  profile_.setKeyAssignments(assignments_);
+  refreshKeyCaptions();
+}
+
+// ---- lighting state -----------------------------------------------------------------
+
+void CHalvionMouseDevice::storeLightState(const profiles::LightSetting& light) {
+  light_ = light;
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  params_ = lighting::paramsOf(light);
+}
+
+void CHalvionMouseDevice::applyLightState() {
+  {
+    std::lock_guard<std::mutex> lock(dataLockA_);
+    preview_.setLightState(light_);
+  }
+  publishFrame();
+}
+
+void CHalvionMouseDevice::setLightParams(const DeviceLightParams& p) {
+  CHalvionUSBDevice::setLightParams(p);
+  profiles::LightSetting light = light_;
+  light.effect = p.light.mode;
+  light.brightness = p.light.brightnessLevel;
+  light.speed = p.light.speedLevel;
+  light.direction = p.light.direction;
+  light.multiColor = p.light.colorful;
+  light.red = p.light.red;
+  light.green = p.light.green;
+  light.blue = p.light.blue;
+  light_ = light;
+  profile_.setLightSetting(light_);
+  std::lock_guard<std::mutex> lock(dataLockA_);
+  preview_.setLightState(light_);
+}
+
+// ---- preview frame ------------------------------------------------------------------
+
+void CHalvionMouseDevice::publishFrame() {
+  std::lock_guard<std::mutex> lockA(dataLockA_);
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  const auto& frame = preview_.frame();
+  const size_t n = std::min(frame.size(), engine_.leds.size());
+  std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
+  frameGeneration_.fetch_add(1);
+}
+
+void CHalvionMouseDevice::streamLights() {
+  const auto frame = ledSnapshot();
+  paintLightButtons(frame);
+  // The indicator shows the first LED's colour: the mouse's logo light.
+  if (auto* indicator = qobject_cast<widgets::CDeviceKeyButtonUI*>(ledIndicator_.data()); indicator && !frame.empty()) {
+    indicator->setLight(lighting::buttonColor(frame.front()), frame.front().brightness, true);
+  }
+  if (streamEnabled) sendFrame(frame);
+}
+
+}  // namespace kavro::devices
