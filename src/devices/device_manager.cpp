@@ -6,6 +6,7 @@
 #include "devices/device_option.h"
 #include "devices/device_power.h"
 #include "devices/keyboard/keyboard_device.h"
+#include "devices/headset/headset_device.h"
 #include "platform/debug.h"
 #include "skin/container.h"
 #include "skin/window.h"
@@ -41,6 +42,7 @@ void registerDeviceControls() {
   f->RegistControl(QStringLiteral("CMpDevicePowerUI"), [] { return new CMpDevicePowerUI; });
   f->RegistControl(QStringLiteral("MpDevicePower"), [] { return new CMpDevicePowerUI; });
   registerKeyboardDevice();
+  registerHeadsetDevice();
 }
 
 CDeviceManager::CDeviceManager(skin::CWindowWnd* window, skin::IDialogBuilderCallback* callback)
