@@ -6,6 +6,8 @@
 #include "panels/device_profile.h"
 #include "panels/light_control.h"
 #include "panels/light_control_names.h"
+#include "panels/magic_control.h"
+#include "panels/voice6533_control.h"
 #endif
 
 namespace kavro::app {
@@ -14,6 +16,8 @@ void registerPanelControls() {
 #ifdef KAVRO_HAVE_PANELS
   panels::registerLightPanel();
   panels::registerProfilePanel();
+  panels::registerVoicePanel();
+  panels::registerMagicPanel();
 #endif
 }
 
