@@ -103,6 +103,9 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   // Where the start-up failures of the library are shown (default: the
   // message dialog). Tests capture them.
   void setNoticeHandler(std::function<void(const QString&)> handler) { notice_ = std::move(handler); }
+  // Where the audio library is loaded from (default: the program's SDK
+  // folder); set before initPage.
+  void setConfLibPath(const std::string& path) { confLibPath_ = path; }
   // Blocks until the audio worker is idle and its results are handled
   // (tests and tools only).
   bool waitForAudio(int timeoutMs);
@@ -195,6 +198,7 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   headset::EqBands bands_{};
   headset::UserPresets presets_;
   std::function<void(const QString&)> notice_;
+  std::string confLibPath_;
 };
 
 }  // namespace kavro::devices

@@ -78,7 +78,7 @@ void CHalvionHS6533Device::notice(const QString& key) {
 void CHalvionHS6533Device::startAudio() {
   if (audioStarted_) return;
   audioStarted_ = true;
-  const std::string path = audio::confLibPath(programFolder());
+  const std::string path = confLibPath_.empty() ? audio::confLibPath(programFolder()) : confLibPath_;
   auto report = std::make_shared<audio::StartupReport>();
   audioQueue_.start();
   auto job = [this, path, report] {
