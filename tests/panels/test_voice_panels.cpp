@@ -203,6 +203,21 @@ TEST_F(VoicePanels, TheSettingsAreShownAgainAfterARestart) {
   EXPECT_EQ(voice->micLevel(), 30);
 }
 
+TEST_F(VoicePanels, ACustomCurveNotSavedAsAPresetSurvivesARestart) {
+  ASSERT_EQ(addPreset("Stored"), 1);
+  device->selectEqPreset(3);
+  device->changeBand(1, 7);
+  settle();
+  close();
+  open();
+  EXPECT_EQ(voice->selectedPreset(), headset::kCustomEqPreset);
+  EXPECT_EQ(voice->selectedUserPreset(), -1);
+  headset::EqBands expected = headset::fixedEqPreset(3);
+  expected[1] = 7;
+  EXPECT_EQ(shownBands(), expected);
+  EXPECT_EQ(device->bands(), expected);
+}
+
 TEST_F(VoicePanels, RenderedVoicePanel) {
   device->selectEqPreset(9);
   settle();

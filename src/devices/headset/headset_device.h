@@ -152,6 +152,9 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void postAudio(AudioJob work, std::function<void(const AudioResult&)> done);
   void startAudio();
   void loadAudioProfile();
+  // The custom equaliser without a saved user preset behind it: its bands
+  // live only on the card, so they are taken from there.
+  bool unsavedCustomBands() const;
   // The profile's equaliser and voice changer (and with levels its
   // microphone and monitor) to the chip.
   void applyAudioProfile(bool withLevels);

@@ -103,15 +103,18 @@ void CHalvionHS6533Device::startAudio() {
 
 void CHalvionHS6533Device::loadAudioProfile() {
   settings_ = profile_.getHeadsetSettings();
-  if (settings_.eqType == headset::kCustomEqPreset) {
-    bands_ = headset::toBands(profile_.getCustomEqValues(settings_.customEqSelectIndex));
-  } else {
-    bands_ = headset::toBands(profile_.getEqPreset(settings_.eqType));
-  }
   presets_.names = profile_.getCustomEqNames();
   presets_.values.clear();
   for (size_t i = 0; i < presets_.names.size(); ++i)
     presets_.values.push_back(headset::toBands(profile_.getCustomEqValues(static_cast<int>(i))));
+  if (unsavedCustomBands()) bands_ = chip_.bands;
+  else if (settings_.eqType == headset::kCustomEqPreset) bands_ = presets_.values[static_cast<size_t>(settings_.customEqSelectIndex)];
+  else bands_ = headset::toBands(profile_.getEqPreset(settings_.eqType));
+}
+
+bool CHalvionHS6533Device::unsavedCustomBands() const {
+  const int row = settings_.customEqSelectIndex;
+  return settings_.eqType == headset::kCustomEqPreset && (row < 0 || row >= static_cast<int>(presets_.names.size()));
 }
 
 void CHalvionHS6533Device::saveAudioSettings() {
@@ -143,10 +146,11 @@ void CHalvionHS6533Device::storeUserPresets() {
 void CHalvionHS6533Device::applyAudioProfile(bool withLevels) {
   const profiles::HeadsetSettings s = settings_;
   const headset::EqBands bands = bands_;
+  const bool withBands = !unsavedCustomBands();
   postAudio(
-      [s, bands, withLevels](audio::HeadsetAudio& a) {
+      [s, bands, withLevels, withBands](audio::HeadsetAudio& a) {
         if (!a.ready()) return false;
-        bool ok = a.applyBands(bands);
+        bool ok = !withBands || a.applyBands(bands);
         ok = a.setVoiceChanger(s.magicEnable != 0) && ok;
         if (s.magicType >= kFirstVoiceEffect && s.magicType <= kLastVoiceEffect) ok = a.setVoiceEffect(s.magicType) && ok;
         if (!withLevels) return ok;
@@ -218,6 +222,7 @@ void CHalvionHS6533Device::changeBand(int band, int gain) {
   IHeadsetVoiceView* v = voiceView();
   if (settings_.eqType != headset::kCustomEqPreset) {
     settings_.eqType = headset::kCustomEqPreset;
+    settings_.customEqSelectIndex = -1;  // no user preset holds these bands yet
     if (v) {
       v->selectPreset(headset::kCustomEqPreset);
       v->enableCustomArea(true);
@@ -277,7 +282,9 @@ void CHalvionHS6533Device::deleteUserPreset() {
   const int selected = v ? v->selectedUserPreset() : settings_.customEqSelectIndex;
   if (!headset::deleteUserPreset(presets_, selected)) return;
   if (v) v->removeUserPreset(selected);
-  if (settings_.customEqSelectIndex >= selected) settings_.customEqSelectIndex = std::max(0, settings_.customEqSelectIndex - 1);
+  // The bands of a deleted preset stay on the card, now held by no preset.
+  if (settings_.customEqSelectIndex == selected) settings_.customEqSelectIndex = -1;
+  else if (settings_.customEqSelectIndex > selected) --settings_.customEqSelectIndex;
   if (presets_.names.empty()) {
     // No user preset left: fixed preset 1 is shown (nothing goes to the chip).
     settings_.eqType = headset::kFallbackEqPreset;

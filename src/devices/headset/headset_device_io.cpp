@@ -40,7 +40,9 @@ void CHalvionHS6533Device::arrived() {
         return a.ready();
       },
       [this](const AudioResult& r) {
-        if (r.ok) takeChipLevels(r.chip);
+        if (!r.ok) return;
+        if (unsavedCustomBands()) bands_ = r.chip.bands;
+        takeChipLevels(r.chip);
       });
   applyAudioProfile(false);
   showAudioState();
