@@ -232,6 +232,7 @@ void CHalvionHS6533Device::changeBand(int band, int gain) {
     saveAudioSettings();
   }
   bands_[static_cast<size_t>(band)] = gain;
+  if (v) v->setBand(band, gain);  // the response curve follows
   postAudio([band, gain](audio::HeadsetAudio& a) { return a.setBand(band, gain); }, {});
 }
 
