@@ -224,6 +224,33 @@ TEST_F(HeadsetDevice, AudioOperationsReachTheCardAndTheProfile) {
   EXPECT_EQ(test::savedStages(d)["MicInValue"].asInt(), 40);
 }
 
+TEST_F(HeadsetDevice, AnotherProfileBringsItsAudioSettingsToTheCard) {
+  CHalvionHS6533Device& d = make();
+  d.onConnected();
+  settle();
+  d.selectEqPreset(7);
+  d.setMicrophoneLevel(20);
+  settle();
+  Json::Value doc = profiles::readJsonDocument(d.profileData().getProfilePath());
+  Json::Value& stages = doc["Device"][0]["SystemSetStages"];
+  stages["EqType"] = 4;
+  stages["MicInValue"] = 60;
+  stages["MagicType"] = 2;
+  const std::string second = "2026_01_02_03_04_05_006";
+  ASSERT_EQ(profiles::wirtejsonFile(d.profileData().profileDocumentPath(second), doc), 0);
+
+  // As the profile panel applies a profile.
+  d.setProfileId(second);
+  d.openProfileFiles();
+  d.reloadProfile();
+  settle();
+  test::CardReader card;
+  EXPECT_EQ(d.audioSettings().eqType, 4);
+  EXPECT_EQ(card.playback("EQ_Slider6"), "-7");
+  EXPECT_NEAR(percentOf(card.capture("VolumeScalarControl", -1)), 60, 1);  // one chip step
+  EXPECT_EQ(card.capture("MagicVoice_Selection"), "1");
+}
+
 TEST_F(HeadsetDevice, UserPresetsAreKeptInTheProfile) {
   CHalvionHS6533Device& d = make();
   d.onConnected();
