@@ -97,6 +97,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
   // window moves the focus, and panels commit their fields on that).
   if (exitDone_) return;
   if (isType(msg, DUI_MSGTYPE_WINDOWINIT)) return onWindowInit();
+  if (handleHeadsetNotify(msg)) return;
   if (isType(msg, DUI_MSGTYPE_CLICK)) return OnClick(msg);
   if (handleTabNotify(msg)) return;
   if (handleMouseSettings(msg)) return;

@@ -26,6 +26,7 @@ namespace kavro::devices {
 class CDeviceManager;
 class CHalvionUSBDevice;
 class CDeviceOptionUI;
+class CHalvionHS6533Device;
 }  // namespace kavro::devices
 
 namespace kavro::app {
@@ -88,6 +89,8 @@ class CMainWnd : public skin::CWindowWnd {
   // Asks the user a question (a language key) with confirm and cancel; true
   // when confirmed. Default: the message dialog.
   void setConfirmation(std::function<bool(const QString&)> ask) { confirm_ = std::move(ask); }
+  // Shows the headset's preset messages (a language key). Default: the message dialog.
+  void setHeadsetNotice(std::function<void(const QString&)> show) { headsetNotice_ = std::move(show); }
 
   // ---- builder callback and notifications ----------------------------------------
   skin::CControlUI* CreateControl(const QString& className) override;
@@ -179,6 +182,9 @@ class CMainWnd : public skin::CWindowWnd {
   void restoreKeyboardDefaults();
   bool confirm(const QString& textKey);
   void applyKeyboardRepeat(devices::CHalvionUSBDevice* device, int rate, int delayIndex);
+  // main_wnd_headset.cpp
+  bool handleHeadsetNotify(skin::TNotifyUI& msg);
+  void saveHeadsetPreset(devices::CHalvionHS6533Device* headset);
 
   InterProgramBus* bus_ = nullptr;
   std::unique_ptr<devices::CDeviceManager> devices_;
@@ -187,6 +193,7 @@ class CMainWnd : public skin::CWindowWnd {
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<skin::CMenuWnd> trayMenu_, titleMenu_;
   std::function<bool(const QString&)> confirm_;
+  std::function<void(const QString&)> headsetNotice_;
   TrayMode trayMode_ = TrayMode::Auto;
   bool lightControl_ = true;
   bool awake_ = true;

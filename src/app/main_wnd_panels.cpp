@@ -7,7 +7,8 @@
 #include "panels/light_control.h"
 #include "panels/light_control_names.h"
 #include "panels/shoot_control.h"
-#include "panels/shoot_control.h"
+#include "panels/magic_control.h"
+#include "panels/voice6533_control.h"
 #endif
 
 namespace kavro::app {
@@ -17,7 +18,8 @@ void registerPanelControls() {
   panels::registerLightPanel();
   panels::registerProfilePanel();
   panels::registerShootPanel();
-  panels::registerShootPanel();
+  panels::registerVoicePanel();
+  panels::registerMagicPanel();
 #endif
 }
 

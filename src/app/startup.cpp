@@ -36,6 +36,8 @@ namespace {
 
 void startDemoDevices(const QString& kinds) {
   if (kinds.isEmpty()) return;
+  // The demo headset's audio goes to the simulated card, unless the user chose.
+  if (!qEnvironmentVariableIsSet("KAVRO_AUDIO_SIM")) qputenv("KAVRO_AUDIO_SIM", "1");
 #ifdef KAVRO_HAVE_SIM
   std::string error;
   // Demo devices keep their memory in the user's data folder, as real ones

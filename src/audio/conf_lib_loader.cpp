@@ -50,7 +50,10 @@ ConfLib::~ConfLib() { unload(); }
 
 bool ConfLib::load(const std::string& path) {
   unload();
-  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // The library stays mapped once loaded: the sound libraries below it keep
+  // process-wide caches (ALSA's configuration, PipeWire's plugins) that an
+  // unmapping would leave behind unreachable.
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (handle == nullptr) {
     const char* why = ::dlerror();
     loadError_ = why ? why : "cannot open " + path;

@@ -8,6 +8,7 @@
 #include "devices/keyboard/keyboard_device.h"
 #include "devices/mouse/mouse_device.h"
 #include "devices/mousepad/mousepad_device.h"
+#include "devices/headset/headset_device.h"
 #include "platform/debug.h"
 #include "skin/container.h"
 #include "skin/window.h"
@@ -45,6 +46,7 @@ void registerDeviceControls() {
   registerKeyboardDevice();
   registerMouseDevice();
   registerMousepadDevice();
+  registerHeadsetDevice();
 }
 
 CDeviceManager::CDeviceManager(skin::CWindowWnd* window, skin::IDialogBuilderCallback* callback)

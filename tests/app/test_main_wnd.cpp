@@ -187,13 +187,13 @@ TEST_F(MainWndTest, KeyboardRepeatControlsAreStoredAndReachTheDesktop) {
 TEST_F(MainWndTest, BuilderCallbackKnowsThePageClassesAndNothingElse) {
   open();
   for (const char* name : {"CircleProgress", "selectpanel", "HalvionKeyboardDevice", "HalvionMouseDevice",
-                           "HalvionMousePadDevice", "LightControl", "ShootControl", "LightSetControlUI",
-                           "DeviceProfileUI"}) {
+                           "HalvionMousePadDevice", "HalvionHS6533Device", "LightControl", "ShootControl",
+                           "LightSetControlUI", "MagicSetControlUI", "DeviceProfileUI"}) {
     std::unique_ptr<skin::CControlUI> c(window->CreateControl(name));
     EXPECT_NE(c, nullptr) << name;
   }
-  // Classes of later work, unknown names and missing layouts create nothing.
-  for (const char* name : {"MagicSetControlUI", "Button2", ""}) {
+  // Unknown names create nothing.
+  for (const char* name : {"Button2", ""}) {
     EXPECT_EQ(window->CreateControl(name), nullptr) << name;
   }
 }

@@ -1,0 +1,100 @@
+// The headset's two workers: the light thread that renders the preview, and
+// the sync thread that listens on the notify interface.
+#include <QMetaObject>
+
+#include "devices/device_option.h"
+#include "devices/headset/headset_device.h"
+#include "devices/mousepad/pad_block.h"
+#include "platform/debug.h"
+
+namespace kavro::devices {
+
+namespace {
+constexpr char kPreviewExitLine[] = "HS灯光线程设定退出";
+constexpr char kInputExitLine[] = "HS设备同步线程设定退出";
+constexpr int kClosedIdleMs = 100;
+constexpr int kNotifyRetryMs = 100;
+constexpr size_t kMinReportBytes = 64;
+}  // namespace
+
+// ---- light thread ---------------------------------------------------------------
+
+void CHalvionHS6533Device::startPreview() {
+  if (previewWorker_.running()) return;
+  previewWorker_.start([this](Event& stop) { previewLoop(stop); });
+}
+
+// One pass per millisecond while the page can be seen; a hidden page sleeps
+// until it is shown again.
+void CHalvionHS6533Device::previewLoop(Event& stop) {
+  for (;;) {
+    int waitMs = kHeadsetPassMs;
+    if (!channel.isConnected()) waitMs = kClosedIdleMs;
+    else if (!pageShown_.load()) waitMs = -1;
+    if (waitAny({stop, wake_}, waitMs) == 0) break;
+    if (!channel.isConnected() || !pageShown_.load()) continue;
+    {
+      std::lock_guard<std::mutex> lockA(dataLockA_);
+      preview_.tick(static_cast<uint32_t>(tickMs()));
+    }
+    publishFrame();
+  }
+  dbg::write(kPreviewExitLine);
+}
+
+// ---- sync thread ----------------------------------------------------------------
+
+void CHalvionHS6533Device::attachNotifyInterface(const std::string& path) {
+  stopInput();
+  {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    if (!notifyChannel.hid.open(path, true, false, true, false)) return;
+    notifyChannel.isOpen = 1;
+  }
+  inputWorker_.start([this](Event& stop) { inputLoop(stop); });
+}
+
+void CHalvionHS6533Device::detachNotifyInterface() { stopInput(); }
+
+void CHalvionHS6533Device::stopInput() {
+  inputWorker_.stop([this] { notifyChannel.hid.abort(); });
+  if (notifyChannel.isConnected() || notifyChannel.hid.isOpen()) {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    notifyChannel.hid.close();
+    notifyChannel.isOpen = 0;
+  }
+}
+
+// Usage 0x401 (settings changed on the headset) reads the block again after
+// 500 ms; every other usage is ignored.
+void CHalvionHS6533Device::inputLoop(Event& stop) {
+  hid::HidDeviceInfo& dev = notifyChannel.hid;
+  std::vector<uint8_t> report(std::max<size_t>(dev.caps.inputReportByteLength, kMinReportBytes));
+  std::vector<hid::HidDataItem> items = dev.input.data;
+  while (!stop.isSet()) {
+    size_t got = 0;
+    const uint64_t began = tickMs();
+    const bool ok = dev.readReport(report.size(), &got, report.data(), kHeadsetNotifyReadMs);
+    if (stop.isSet()) break;
+    if (!ok) {
+      if (tickMs() - began < static_cast<uint64_t>(kNotifyRetryMs) && stop.wait(kNotifyRetryMs)) break;
+      continue;
+    }
+    const hid::CollectionCaps* caps = dev.preparsedData();
+    if (!caps || !hid::unpackReport(report.data(), got, hid::ReportType::Input, items, *caps)) continue;
+    for (const hid::HidDataItem& item : items) {
+      if (!item.isButton || item.reportId != report[0]) continue;
+      for (uint16_t usage : item.usages) {
+        if (usage == 0) break;
+        if (mousepad::notifyAction(usage) != mousepad::NotifyAction::Sync) continue;
+        QMetaObject::invokeMethod(
+            this,
+            [this] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(kTimerRefresh, mousepad::kSyncDelayMs); },
+            Qt::QueuedConnection);
+      }
+    }
+  }
+  dbg::write(kInputExitLine);
+}
+
+}  // namespace kavro::devices
