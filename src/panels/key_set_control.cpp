@@ -7,6 +7,7 @@
 #include "skin/controls.h"
 #include "skin/dialog_builder.h"
 #include "skin/window.h"
+#include "widgets/device_key_button.h"
 
 namespace kavro::panels {
 
@@ -17,6 +18,7 @@ namespace {
 constexpr char kLayoutFile[] = "XML/CustomControlXML/KeySetControl.xml";
 constexpr char kPanelName[] = "KeySetControlItem";
 constexpr char kKeyButtonClass[] = "DeviceKeyButton";
+constexpr char kSelectedKeyLabel[] = "keyset_selected_key_label";
 
 constexpr char kFunctionArea[] = "keyset_layout";
 constexpr char kFunctionCombo[] = "keyset_function_combo";
@@ -135,6 +137,9 @@ void CKeySetControlUI::selectKey(int position) {
   position_ = position;
   working_ = list[static_cast<std::size_t>(position)].code;
   showCode(working_);
+  // The title names the key being edited.
+  CControlUI* button = device_ ? device_->keyButton(static_cast<std::size_t>(position)) : nullptr;
+  if (auto* label = find<CControlUI>(kSelectedKeyLabel)) label->SetText(button ? button->GetText() : QString());
 }
 
 void CKeySetControlUI::showCode(const macros::KeyCode& code) {
@@ -155,7 +160,13 @@ void CKeySetControlUI::showWorking() {
 
 void CKeySetControlUI::applyControls() {
   if (position_ < 0) return;
-  working_ = macros::buildKeyCode(readForm(), working_, defaultCode(), macroNames_.size());
+  macros::KeySetForm form = readForm();
+  // A macro chosen before a play mode plays once.
+  if (form.function == macros::kFunctionMacro && form.macroItem >= 0 && form.playModeItem < 0) {
+    form.playModeItem = 0;
+    showForm(form);
+  }
+  working_ = macros::buildKeyCode(form, working_, defaultCode(), macroNames_.size());
   storeWorking();
 }
 

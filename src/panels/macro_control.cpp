@@ -18,12 +18,12 @@ constexpr char kNameList[] = "macro_name_list";
 constexpr char kNameEdit[] = "macro_edit_macroname";
 constexpr char kActionLayout[] = "macro_action_layout";
 constexpr char kActionList[] = "macro_action_list";
+constexpr char kActionSpacer[] = "macro_action_spacer";
 constexpr char kStopButton[] = "macro_btn_stopredio";
 constexpr char kRecordButton[] = "macro_btn_starredio";
 constexpr char kConstantCheck[] = "macro_check_time";
 constexpr char kConstantEdit[] = "macro_fixed_time_edit";
 constexpr char kDelayEdit[] = "macro_delay";
-constexpr char kRowName[] = "macro_action";
 // Disabled while recording, besides the list and the record button.
 constexpr const char* kRecordingLocked[] = {"macro_name_tab", "macro_tab_macroaction_edit",
                                             "macro_tab_macrodelay_edit"};
@@ -101,6 +101,8 @@ void CMacroControlUI::notifyListChanged() {
 
 void CMacroControlUI::showActionArea(bool show) {
   if (auto* area = find<CControlUI>(kActionLayout)) area->SetVisible(show);
+  // Keeps the recording card at the right edge while the step area is hidden.
+  if (auto* spacer = find<CControlUI>(kActionSpacer)) spacer->SetVisible(!show);
 }
 
 // ---- notifications ----------------------------------------------------------------
