@@ -63,9 +63,19 @@ void CMacroControlUI::setDevice(devices::CHalvionUSBDevice* device) {
   loadMacroList();
 }
 
+// Macros belong to the device, not to a profile: the page's state changes
+// often, and the list is read again only when it changed on disk; the
+// selected macro stays selected.
 void CMacroControlUI::refreshFromDevice() {
-  if (recording()) return;  // the list is in use; it is read again next time
+  if (recording() || !target_) return;  // the list is in use; it is read again next time
+  macros::MacroModel fresh(target_->macroFolder());
+  fresh.loadIndex();
+  if (model_ && fresh.macros() == model_->macros()) return;
+  const std::string selectedId = model_ && macro_ ? model_->macros()[*macro_].id : std::string();
   loadMacroList();
+  for (std::size_t i = 0; model_ && i < model_->count(); ++i) {
+    if (!selectedId.empty() && model_->macros()[i].id == selectedId) selectMacro(i);
+  }
 }
 
 void CMacroControlUI::loadMacroList() {
