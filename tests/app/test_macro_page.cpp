@@ -12,6 +12,7 @@
 #include "main_wnd_fixture.h"
 #include "panels/key_set_control.h"
 #include "panels/macro_control.h"
+#include "skin/menu.h"
 #include "skin/qt_app.h"
 #include "skin/resource_manager.h"
 #include "transport/command_set.h"
@@ -98,7 +99,11 @@ TEST_F(MacroPageTest, RecordedMacroAssignedToAKeyReachesTheKeyboard) {
 
 TEST_F(MacroPageTest, ARefusedDownloadIsShownAndTheMacroStays) {
   click("macro_btn_name_add");
-  ASSERT_TRUE(macroPanel->insertMouseItem("left_click"));
+  // The step menu's items reach the panel through the window.
+  skin::MenuCmd cmd;
+  cmd.szName = QStringLiteral("left_click");
+  window->SendMessage(skin::WM_MENUCLICK, 0, reinterpret_cast<skin::LPARAM>(&cmd));
+  ASSERT_EQ(macroPanel->steps().size(), 2u);
   emulator->firmware().addFault({sim::FaultKind::Refuse, 1, transport::kCmdWriteMacroData, 0});
   click("key_butt_prosave");
   ASSERT_TRUE(test::waitFor([&] { return !prompts->notices.empty(); }, 5000));
