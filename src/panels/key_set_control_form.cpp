@@ -2,6 +2,7 @@
 #include "panels/key_set_control.h"
 
 #include "skin/controls.h"
+#include "skin/resource_manager.h"
 
 namespace kavro::panels {
 
@@ -54,7 +55,10 @@ KeySetForm CKeySetControlUI::readForm() const {
     auto* o = find<skin::COptionUI>(name.constData());
     if (o && o->IsSelected()) f.modifierOption = n;
   }
-  if (auto* edit = find<CControlUI>("keyset_keyboard_text_edit")) f.keyNameKey = edit->GetText().toStdString();
+  // The edit shows the key's name; its language key travels as user data.
+  if (auto* edit = find<CControlUI>("keyset_keyboard_text_edit")) {
+    f.keyNameKey = edit->GetText().isEmpty() ? std::string() : edit->GetUserData().toStdString();
+  }
   f.mediaItem = comboItem(find<skin::CComboUI>("keyset_media_combo"));
   f.systemItem = comboItem(find<skin::CComboUI>("keyset_system_combo"));
   f.macroItem = comboItem(find<skin::CComboUI>("keyset_macro_combo"));
@@ -87,7 +91,11 @@ void CKeySetControlUI::showForm(const KeySetForm& f) {
     const QByteArray name = kModifierPrefix + QByteArray::number(n);
     if (auto* o = find<skin::COptionUI>(name.constData())) o->Selected(n == f.modifierOption, false);
   }
-  if (auto* edit = find<CControlUI>("keyset_keyboard_text_edit")) edit->SetText(QString::fromStdString(f.keyNameKey));
+  if (auto* edit = find<CControlUI>("keyset_keyboard_text_edit")) {
+    const QString key = QString::fromStdString(f.keyNameKey);
+    edit->SetUserData(key);
+    edit->SetText(key.isEmpty() ? QString() : skin::CResourceManager::GetInstance().ResolveText(key));
+  }
   selectComboItem(find<skin::CComboUI>("keyset_media_combo"), f.mediaItem);
   selectComboItem(find<skin::CComboUI>("keyset_system_combo"), f.systemItem);
   selectComboItem(find<skin::CComboUI>("keyset_macro_combo"), f.macroItem);
