@@ -57,12 +57,12 @@ void CMainWnd::connectMacroPanels() {
 // the lists of the macro panel are locked by the panel itself; where the
 // desktop lets us capture only while our window has focus, the panel says so.
 void CMainWnd::setHook(std::uint32_t mode, bool enable) {
-  if (!hook_) {
-    hook_ = std::make_unique<hook::InputHook>();
+  if (!hook_) hook_ = std::make_unique<hook::InputHook>();
+  if (enable) {
+    // The settings choose the kernel devices as source; read at every start
+    // so a change there takes effect with the next capture.
     hook_->setPreferredSource(
         hook::captureSourceFromSetting(QSettings().value(QLatin1String(hook::kCaptureSourceSetting)).toString()));
-  }
-  if (enable) {
     if (hook_->start(0, mode, this, true, true) != 1) dbg::write("input capture could not be started\n");
   } else {
     hook_->stop();

@@ -128,6 +128,10 @@ bool CMacroControlUI::onNotify(skin::TNotifyUI& msg) {
     if (!rebuilding_) saveSteps();
     return true;
   }
+  if (type == QLatin1String(skin::DUI_MSGTYPE_KILLFOCUS) && name == QLatin1String(kConstantEdit)) {
+    takeConstantDelay();
+    return true;
+  }
   if (type == QLatin1String(skin::DUI_MSGTYPE_MENU)) {
     const auto row = rowOf(sender);
     if (!row || recording()) return row.has_value();
@@ -272,6 +276,15 @@ void CMacroControlUI::importMacro() {
 }
 
 // ---- recording ---------------------------------------------------------------------------
+
+// The constant delay as typed (capped at 65535, and shown as used); inserted
+// mouse steps and constant-time recording use it.
+void CMacroControlUI::takeConstantDelay() {
+  auto* edit = find<skin::CEditUI>(kConstantEdit);
+  if (!edit || recording()) return;
+  recorder_.setConstantDelay(macros::parseDelayText(edit->GetText().toStdString()));
+  edit->SetText(QString::number(recorder_.constantDelay()));
+}
 
 bool CMacroControlUI::constantTimeChecked() const {
   auto* check = find<skin::COptionUI>(kConstantCheck);

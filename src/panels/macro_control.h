@@ -134,6 +134,7 @@ class CMacroControlUI : public skin::CVerticalLayoutUI, public devices::IDeviceP
   bool handleItemSelect(skin::CControlUI* sender);
   void showActionArea(bool show);
   void setRecordingControls(bool recording);
+  void takeConstantDelay();
 
   // macro_control_rows.cpp
   void rebuildRows();

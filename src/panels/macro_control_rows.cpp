@@ -221,6 +221,7 @@ void CMacroControlUI::insertMove(macros::MoveDirection direction) {
                                            "mouse_y_down_edit"};
   auto* edit = find<CControlUI>(kEdits[static_cast<int>(direction)]);
   takeDelayEdits();
+  takeConstantDelay();
   macros::insertMouseMove(steps_, direction, edit ? edit->GetText().toStdString() : std::string(),
                           recorder_.constantDelay());
   rebuildRows();
@@ -230,6 +231,7 @@ void CMacroControlUI::insertMove(macros::MoveDirection direction) {
 bool CMacroControlUI::insertMouseItem(const QString& item) {
   if (!macro_) return false;
   takeDelayEdits();
+  takeConstantDelay();
   if (!macros::insertMouseMenuItem(steps_, item.toStdString(), recorder_.constantDelay())) return false;
   rebuildRows();
   saveSteps();
