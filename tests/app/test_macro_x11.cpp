@@ -62,11 +62,11 @@ TEST_F(MacroX11Test, TypedKeysAndAClickAreRecordedAndTheStopClickIsNot) {
   click("macro_btn_starredio");
   ASSERT_TRUE(panel->recording());
   xdo("key a sleep 0.4 key Caps_Lock key Caps_Lock mousemove 5 5 click 1");
-  ASSERT_TRUE(test::waitFor([&] { return panel->steps().size() >= 6; }, 5000));
+  ASSERT_TRUE(test::waitFor([&] { return panel->steps().size() >= 6; }, 10000));
   const hook::ScreenRect stop = panel->stopButtonRect();
   xdo("mousemove " + std::to_string((stop.left + stop.right) / 2) + " " + std::to_string((stop.top + stop.bottom) / 2) +
       " click 1");
-  ASSERT_TRUE(test::waitFor([&] { return !panel->recording(); }, 5000));
+  ASSERT_TRUE(test::waitFor([&] { return !panel->recording(); }, 10000));
   QTest::qWait(200);
   // a, Caps Lock (passed on, and recorded as a key), and the left click.
   ASSERT_EQ(panel->steps().size(), 8u);
@@ -86,7 +86,7 @@ TEST_F(MacroX11Test, ConstantTimeFromTheCheckBox) {
   window->FindControl("macro_fixed_time_edit")->SetText("120");
   click("macro_btn_starredio");
   xdo("key x sleep 0.3 key y");
-  ASSERT_TRUE(test::waitFor([&] { return panel->steps().size() >= 4; }, 5000));
+  ASSERT_TRUE(test::waitFor([&] { return panel->steps().size() >= 4; }, 10000));
   click("macro_btn_stopredio");
   for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(panel->steps().at(i).event.delay, 120) << i;
 }
