@@ -119,15 +119,11 @@ def system_settings(indent):
 {indent}</VerticalLayout>"""
 
 
-def pending_page(name, tab, panel_class, panel_name, text_prefix, indent):
-    """A feature page whose panel is not part of the program yet: the panel's
-    element (which creates nothing until its class exists) and a short line
-    on what the page will hold. The line goes when the panel comes."""
+def panel_page(name, tab, panel_class, panel_name, indent):
+    """A feature page that holds one shared panel of the device page."""
     i1 = indent + "  "
-    return f"""{indent}<VerticalLayout name="{name}" userdata="{tab}" childalign="center" childvalign="vcenter" childpadding="8">
+    return f"""{indent}<VerticalLayout name="{name}" userdata="{tab}">
 {i1}<{panel_class} name="{panel_name}"/>
-{i1}<Label text="{text_prefix}_title" width="640" height="28" align="center" font="2" textcolor="{TEXT}"/>
-{i1}<Text text="{text_prefix}_text" width="640" height="44" align="center" textcolor="{TEXT_DIM}"/>
 {indent}</VerticalLayout>"""
 
 
@@ -163,8 +159,8 @@ def page(keys):
     <Label name="device_status_label" height="22" align="center" textcolor="{STATUS_TEXT}" visible="false"/>
     <TabLayout name="keyboard_function_tablayout" bkcolor="{PANEL_BK}" bordercolor="{PANEL_BORDER}" bordersize="1" borderround="8,8">
       <LightControl name="LightControlItem" userdata="deng_Op_tab"/>
-{pending_page("keyboard_keyset_page", "key_Op_tab", "KeySetControl", "KeySetControlItem", "keyboard_keyset_pending", "      ")}
-{pending_page("keyboard_macro_page", "macro_Op_tab", "MacroControl", "MacroControlItem", "keyboard_macro_pending", "      ")}
+{panel_page("keyboard_keyset_page", "key_Op_tab", "KeySetControl", "KeySetControlItem", "      ")}
+{panel_page("keyboard_macro_page", "macro_Op_tab", "MacroControl", "MacroControlItem", "      ")}
 {system_settings("      ")}
     </TabLayout>
   </VerticalLayout>

@@ -18,6 +18,7 @@
 #include "devices/device_option.h"
 #include "devices/keyboard/keyboard_device.h"
 #include "devices/discovery/device_tables.h"
+#include "hook/input_hook.h"
 #include "platform/debug.h"
 #include "platform/input_settings.h"
 #include "skin/controls.h"
@@ -138,6 +139,7 @@ void CMainWnd::OnClick(TNotifyUI& msg) {
   else if (name == QLatin1String(kTitleMenuButton)) showTitleMenu();
   else if (name == QLatin1String("skinbtn") || name == QLatin1String("setbtn")) return;  // windows of their own
   else if (handleKeyboardClick(name)) return;
+  else if (handleMacroClick(name)) return;
   else {
     routeToPanels(msg);
     // A lighting panel without a handler of its own leaves the click here.
@@ -219,6 +221,7 @@ void CMainWnd::onWindowInit() {
 
   inputQueue_ = std::make_unique<input::InputSettingsQueue>(inputBackend_);
   registerPanelControls();
+  registerMacroPanels();
   devices_ = std::make_unique<devices::CDeviceManager>(this, this);
   devices_->onArrival = [this] {
     connectPanels();
@@ -234,6 +237,7 @@ void CMainWnd::onWindowInit() {
   };
   devices_->buildPages();
   connectPanels();
+  connectMacroPanels();
   applyLightControl();
   updateRepaintFlags();
   devices_->startThreads();
@@ -258,6 +262,7 @@ void CMainWnd::loadLanguage() {
 LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
   const RegisteredMessages& reg = registeredMessages();
   handled = true;
+  if (handleHookMessage(msg, wParam, lParam)) return 0;
   if (msg != 0 && msg == reg.instance) {
     bringToFront(wParam, lParam);
     return 0;

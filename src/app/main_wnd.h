@@ -7,6 +7,7 @@
 // pages choose, and tells the keyboard goodbye when it is destroyed.
 #include <QPointer>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,10 @@ namespace kavro::input {
 class InputSettingsBackend;
 class InputSettingsQueue;
 }  // namespace kavro::input
+namespace kavro::hook {
+class InputHook;
+enum class RecordDelayMode : std::uint8_t;
+}  // namespace kavro::hook
 namespace kavro::devices {
 class CDeviceManager;
 class CHalvionUSBDevice;
@@ -185,6 +190,15 @@ class CMainWnd : public skin::CWindowWnd {
   // main_wnd_headset.cpp
   bool handleHeadsetNotify(skin::TNotifyUI& msg);
   void saveHeadsetPreset(devices::CHalvionHS6533Device* headset);
+  // main_wnd_macro.cpp
+  void registerMacroPanels();
+  void connectMacroPanels();
+  void setHook(std::uint32_t mode, bool enable);
+  void startMacroRecording(hook::RecordDelayMode delayMode, std::uint32_t hookMode);
+  bool handleMacroClick(const QString& name);
+  bool handleMacroMenu(const QString& item);
+  bool handleHookMessage(skin::UINT msg, skin::WPARAM wParam, skin::LPARAM lParam);
+  std::unique_ptr<hook::InputHook> hook_;
 
   InterProgramBus* bus_ = nullptr;
   std::unique_ptr<devices::CDeviceManager> devices_;

@@ -23,6 +23,7 @@
 #include "devices/custom_colors.h"
 #include "devices/device_base.h"
 #include "devices/device_worker.h"
+#include "devices/key_assign_target.h"
 #include "devices/keyboard/keyboard_colors.h"
 #include "devices/keyboard/keyboard_positions.h"
 #include "devices/keyboard/keyboard_sequences.h"
@@ -58,7 +59,7 @@ constexpr uint8_t kCustomColorEffect = 20;
 // Registers the keyboard page class with the control factory.
 void registerKeyboardDevice();
 
-class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColors {
+class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColors, public IKeyAssignTarget {
   Q_OBJECT
  public:
   explicit CHalvionKeyboardDevice(QWidget* parent = nullptr);
@@ -106,6 +107,17 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void setCustomGroupIndex(int group) override;
   void showCustomGroup(int group) override;
   int customGroupIndex() const override { return light_.customGroup; }
+
+  // Key table and macros, for the key assignment and macro panels
+  // (keyboard_device_targets.cpp).
+  std::vector<profiles::KeyAssignment> keyAssignmentList() const override { return assignments_; }
+  void storeKeyAssignments(const std::vector<profiles::KeyAssignment>& list) override;
+  int keyPositionOf(const skin::CControlUI* control) const override;
+  void refreshKeyLabels() override { refreshKeyCaptions(); }
+  int writeKeyTable() override { return writeKeyAssignments(); }
+  std::string macroFolder() const override { return userDataFolder(); }
+  void macroListChanged() override;
+  int downloadMacros(std::function<void(int result)> failed) override;
 
   // ---- keyboard operations --------------------------------------------------
   // Opens the selected profile's files and reads them into the device

@@ -174,17 +174,24 @@ bool CHalvionKeyboardDevice::resetDanglingMacroKeys() {
 
 // ---- macros ---------------------------------------------------------------------
 
-int CHalvionKeyboardDevice::writeMacros() {
-  if (!channel.isConnected()) return 0;
+int CHalvionKeyboardDevice::writeMacros() { return downloadMacros({}); }
+
+int CHalvionKeyboardDevice::downloadMacros(std::function<void(int result)> failed) {
   const keyboard::MacroSource source = keyboard::loadMacroSource(userDataFolder());
   const keyboard::DeviceInfo info = deviceInfo;
-  postCommands<keyboard::InfoWrite>(
+  auto reportFailure = failed;
+  const bool posted = postCommands<keyboard::InfoWrite>(
       [info, source](transport::HidChannel& ch) { return keyboard::writeMacroMemory(ch, info, source); },
-      [this](keyboard::InfoWrite& w) {
+      [this, failed = std::move(failed)](keyboard::InfoWrite& w) {
         if (w.infoRead) deviceInfo = w.info;
-        if (w.result != kCmdOk) dbg::printf("macro download failed: %d\n", w.result);
+        if (w.result == kCmdOk) return;
+        dbg::printf("macro download failed: %d\n", w.result);
+        if (failed) failed(w.result);
       });
-  if (!source.hasIndex) return 0;
+  // Nothing reached the device (no connection): a caller that waits for
+  // the outcome hears so rather than taking silence for success.
+  if (!posted && reportFailure) reportFailure(transport::kResultNoAnswer);
+  if (!posted || !source.hasIndex) return 0;
   // The answer for the macro panel: the memory the refreshed device info
   // will give (the read always reports the same size; before the first read
   // the record is still empty).
