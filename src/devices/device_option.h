@@ -48,6 +48,9 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   void startConnection() { SetTimer(kTimerConnected, kConnectDelayMs); }
   // Arms a one-shot device timer (1002, 1003, 1004) from the device.
   void armDeviceTimer(int id, int ms) { SetTimer(id, ms); }
+  // Starts the frame visits again after the device stopped them (its
+  // frameIntervalMs was 0); nothing before the device has connected.
+  void resumeFrames();
 
  protected:
   void OnTimer(int id) override;
@@ -59,6 +62,7 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   QPointer<CHalvionUSBDevice> device_;
   int pageIndex_ = -1, powerIndex_ = -1, type_ = 0, role_ = 0;
   int frameInterval_ = kFrameIntervalMs;
+  bool framesStarted_ = false;  // onConnected has run for the open channel
 };
 
 }  // namespace kavro::devices
