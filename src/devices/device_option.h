@@ -20,6 +20,7 @@ constexpr int kTimerPower = 1005;       // 5000 ms: pollStatus
 constexpr int kFrameIntervalMs = 5;
 constexpr int kIdleFrameIntervalMs = 200;  // while nobody can see a device that sends no frames
 constexpr int kConnectDelayMs = 500;
+constexpr int kPresentConnectDelayMs = 0;  // a device found by the first scan
 constexpr int kPowerIntervalMs = 5000;
 
 // Icon prefix of a device type ("kb", "ms", "hard_mp", ...).
@@ -44,8 +45,9 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   // Updates the icons after the synchronisation check box changed.
   void updateIcons();
 
-  // The device has arrived: onConnected in 500 ms.
-  void startConnection() { SetTimer(kTimerConnected, kConnectDelayMs); }
+  // The device has arrived: onConnected after delayMs (500 ms for a device
+  // plugged in while the program runs).
+  void startConnection(int delayMs = kConnectDelayMs) { SetTimer(kTimerConnected, delayMs); }
   // Arms a one-shot device timer (1002, 1003, 1004) from the device.
   void armDeviceTimer(int id, int ms) { SetTimer(id, ms); }
   // Starts the frame visits again after the device stopped them (its
