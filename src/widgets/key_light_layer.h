@@ -6,9 +6,13 @@
 //
 // A mask is an ARGB32_Premultiplied image drawn in opaque white: its alpha
 // is the shape's coverage. The result equals filling the "fill" shape with
-// one colour and then painting the "edge" shape over it in another.
+// one colour and then painting the "edge" shape over it in another. The
+// masks are sorted once into runs of fully covered pixels (filled with the
+// colour as it is) and the few partly covered pixels of the rims, which are
+// blended one by one.
 #include <QColor>
 #include <QImage>
+#include <vector>
 
 namespace kavro::widgets {
 
@@ -25,7 +29,18 @@ class KeyLightLayer {
   const QImage& compose(const QColor& fill, const QColor& edge);
 
  private:
+  struct Run {  // pixels [x, x + length) of row y are fully inside the fill and off the edge
+    int y, x, length;
+  };
+  struct RimPixel {  // a partly covered pixel: its offset in the image and its coverages
+    int y, x;
+    uint8_t fill, edge;
+  };
+  void sortPixels();
+
   QImage fill_, edge_, out_;
+  std::vector<Run> runs_;
+  std::vector<RimPixel> rim_;
   QRgb lastFill_ = 0, lastEdge_ = 0;
   bool valid_ = false;
 };
