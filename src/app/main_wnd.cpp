@@ -197,6 +197,7 @@ void CMainWnd::checkFirstShow() {
   firstShowReleased_ = true;
   if (!showWanted_) return;
   CWindowWnd::setVisible(true);
+  dbg::stage("window shown");
   if (!testAttribute(Qt::WA_ShowWithoutActivating)) {
     raise();
     activateWindow();

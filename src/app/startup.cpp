@@ -65,9 +65,11 @@ int runProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   const StartOptions options = parseCommandLine(QApplication::arguments().mid(1));
   if (options.debug) dbg::setEnabled(true);
+  dbg::stage("toolkit ready");
   const QString programFolder = QApplication::applicationDirPath();
 
   std::vector<PrivateFont> fonts = loadPrivateFonts(programFolder);
+  dbg::stage("fonts loaded");
   const skin::UINT instanceMessage = registerInstanceMessage();
   dbg::printf("软件标示：%d", instanceMessage);
 
@@ -80,7 +82,9 @@ int runProgram(int argc, char** argv) {
 
   registerControls(programFolder + "/skin/");
   registerProgramMessages();
+  dbg::stage("skin and language files read");
   startDemoDevices(options.simulate);
+  dbg::stage("demo devices started");
 
   // The window hides to the tray and ends through its menu, not by closing.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -89,6 +93,7 @@ int runProgram(int argc, char** argv) {
   auto* window = new CMainWnd;
   window->setInterProgramBus(&bus);
   window->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572);
+  dbg::stage("window and pages built");
   QObject::connect(&instance, &SingleInstance::activationRequested, window,
                    [window, instanceMessage](qulonglong w, qlonglong l) {
                      // A second start asks to see the window, also when it waits in the tray.

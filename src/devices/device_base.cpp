@@ -5,6 +5,7 @@
 
 #include "widgets/device_key_button.h"
 #include "widgets/select_panel.h"
+#include "devices/device_option.h"
 #include "devices/device_panel.h"
 #include "devices/device_power.h"
 #include "platform/debug.h"
@@ -148,6 +149,8 @@ void CHalvionUSBDevice::sendFrame(const std::vector<lighting::LedColor>& frame) 
       },
       SequenceKind::Background);
 }
+
+int CHalvionUSBDevice::frameIntervalMs() const { return needsFrames() ? kFrameIntervalMs : kIdleFrameIntervalMs; }
 
 void CHalvionUSBDevice::streamLights() {
   if (!streamEnabled) return;

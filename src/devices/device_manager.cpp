@@ -151,7 +151,13 @@ void CDeviceManager::interfaceGone(int row) {
   runOnWindow([this, row] { interfaceGoneOnWindow(row); });
 }
 void CDeviceManager::firstScanDone() {
-  QMetaObject::invokeMethod(this, [this] { if (onFirstScan) onFirstScan(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        firstScanHandled_ = true;
+        if (onFirstScan) onFirstScan();
+      },
+      Qt::QueuedConnection);
 }
 
 CHalvionUSBDevice* CDeviceManager::deviceForRow(const DeviceInterfaceRow& row) const {
@@ -180,7 +186,9 @@ void CDeviceManager::interfaceArrivedOnWindow(int index) {
       // when its path goes away.
       if (CDeviceOptionUI* tab = d->tab()) {
         showTab(tab, selectedTab() == nullptr);
-        tab->startConnection();
+        // A device plugged in now gets time to settle; one that was there
+        // before the program started has settled long ago.
+        tab->startConnection(firstScanHandled_ ? kConnectDelayMs : kPresentConnectDelayMs);
       }
     }
   } else if (row.role == kRoleNotify && kind >= 0) {

@@ -106,6 +106,7 @@ class CDeviceManager : public QObject, private DiscoveryHandler {
   std::vector<CDeviceOptionUI*> tabs_;
   std::vector<CMpDevicePowerUI*> powerControls_;
   bool threadsStopped_ = false;
+  bool firstScanHandled_ = false;  // arrivals from now on are plug-ins, not devices present at start
   std::mutex syncMutex_;
   std::optional<lighting::CommonEffect> syncEffect_;
   lighting::LightParams syncParams_;

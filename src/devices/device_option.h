@@ -20,6 +20,7 @@ constexpr int kTimerPower = 1005;       // 5000 ms: pollStatus
 constexpr int kFrameIntervalMs = 5;
 constexpr int kIdleFrameIntervalMs = 200;  // while nobody can see a device that sends no frames
 constexpr int kConnectDelayMs = 500;
+constexpr int kPresentConnectDelayMs = 0;  // a device found by the first scan
 constexpr int kPowerIntervalMs = 5000;
 
 // Icon prefix of a device type ("kb", "ms", "hard_mp", ...).
@@ -46,10 +47,14 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   // Sets the check box (and icons) from the device's synchronisation flag.
   void showSynchronisation();
 
-  // The device has arrived: onConnected in 500 ms.
-  void startConnection() { SetTimer(kTimerConnected, kConnectDelayMs); }
+  // The device has arrived: onConnected after delayMs (500 ms for a device
+  // plugged in while the program runs).
+  void startConnection(int delayMs = kConnectDelayMs) { SetTimer(kTimerConnected, delayMs); }
   // Arms a one-shot device timer (1002, 1003, 1004) from the device.
   void armDeviceTimer(int id, int ms) { SetTimer(id, ms); }
+  // Starts the frame visits again after the device stopped them (its
+  // frameIntervalMs was 0); nothing before the device has connected.
+  void resumeFrames();
 
  protected:
   void OnTimer(int id) override;
@@ -61,6 +66,7 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   QPointer<CHalvionUSBDevice> device_;
   int pageIndex_ = -1, powerIndex_ = -1, type_ = 0, role_ = 0;
   int frameInterval_ = kFrameIntervalMs;
+  bool framesStarted_ = false;  // onConnected has run for the open channel
 };
 
 }  // namespace kavro::devices

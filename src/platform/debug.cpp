@@ -1,6 +1,7 @@
 #include "platform/debug.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,18 @@ std::atomic<bool> g_enabled{false};
 std::atomic<bool> g_hasCapture{false};
 std::mutex g_mutex;
 Sink g_capture;
+// Taken when the library is loaded, before main runs.
+const std::chrono::steady_clock::time_point g_loaded = std::chrono::steady_clock::now();
 }  // namespace
+
+double sinceStartMs() {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - g_loaded).count();
+}
+
+void stage(const char* name) {
+  if (!enabled()) return;
+  printf("start-up %.1f ms: %s\n", sinceStartMs(), name);
+}
 
 void setEnabled(bool on) { g_enabled.store(on, std::memory_order_relaxed); }
 bool enabled() { return g_enabled.load(std::memory_order_relaxed) || g_hasCapture.load(std::memory_order_relaxed); }

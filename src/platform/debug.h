@@ -24,6 +24,12 @@ void printf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 using Sink = std::function<void(const std::string&)>;
 void setCapture(Sink sink);
 
+// Start-up timing: milliseconds since the program was loaded, and a line
+// "start-up <ms> ms: <stage>" that marks a stage as done (written like
+// every debug line, so only with debug output or a capture on).
+double sinceStartMs();
+void stage(const char* name);
+
 // Formats like printf into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 std::string vformat(const char* fmt, va_list ap);

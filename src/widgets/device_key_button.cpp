@@ -14,6 +14,11 @@ namespace kavro::widgets {
 
 using namespace kavro::skin;
 
+namespace {
+constexpr int kCapGlowAlpha = 150;        // the glowing cap lets the key show through
+constexpr int kEdgeLighterPercent = 130;  // its outline is this much brighter
+}  // namespace
+
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : CButtonUI(parent) {}
 
 void CDeviceKeyButtonUI::setLight(uint32_t colorRef, int brightness, bool shown) {
@@ -60,18 +65,9 @@ void CDeviceKeyButtonUI::paintOverlays(QPainter& p) {
   }
 }
 
-QString CDeviceKeyButtonUI::layerKey() const {
-  return QStringLiteral("%1x%2@%3|%4|%5%6%7|%8|%9|%10|%11")
-      .arg(width())
-      .arg(height())
-      .arg(devicePixelRatioF())
-      .arg(GetScale())
-      .arg(isHot())
-      .arg(IsPushed())
-      .arg(IsEnabled())
-      .arg(currentBkColor())
-      .arg(GetBorderColor())
-      .arg(currentStatusImage(), GetDisplayText());
+CDeviceKeyButtonUI::LayerKey CDeviceKeyButtonUI::layerKey() const {
+  return {size(),          devicePixelRatioF(), GetScale(),          isHot(),          IsPushed(), IsEnabled(),
+          currentBkColor(), GetBorderColor(),   currentStatusImage(), GetDisplayText()};
 }
 
 static QPixmap transparentLayer(const QSize& size, qreal dpr) {
@@ -103,9 +99,10 @@ void CDeviceKeyButtonUI::rebuildLayers() {
 
 void CDeviceKeyButtonUI::DoPaint(QPainter& p) {
   if (width() <= 0 || height() <= 0) return;
-  const QString key = layerKey();
-  if (key != layerKey_ || under_.isNull()) {
-    layerKey_ = key;
+  LayerKey key = layerKey();
+  if (!layersValid_ || !(key == layerKey_)) {
+    layerKey_ = std::move(key);
+    layersValid_ = true;
     rebuildLayers();
   }
   p.drawPixmap(0, 0, under_);
@@ -114,49 +111,47 @@ void CDeviceKeyButtonUI::DoPaint(QPainter& p) {
   paintOverlays(p);
 }
 
-const QImage* CDeviceKeyButtonUI::lightMask() {
+// The light's shapes at the current size, drawn once in opaque white: with a
+// light image its alpha; without one the inset cap and its outline.
+void CDeviceKeyButtonUI::updateLightMasks() {
+  const qreal dpr = devicePixelRatioF();
+  const qreal s = GetScale();
+  MaskKey key{lightImage_, size(), dpr, s, qRound(BorderRadius() * 1000)};
+  if (masksValid_ && key == maskKey_) return;
+  maskKey_ = std::move(key);
+  masksValid_ = true;
   ImageSpec desc;
   const QImage* img = parseImageSpec(lightImage_, &desc) ? CResourceManager::GetInstance().GetImage(desc.file) : nullptr;
-  if (!img) return nullptr;
-  const qreal dpr = devicePixelRatioF();
-  const QString key = QStringLiteral("%1|%2x%3@%4|%5").arg(lightImage_).arg(width()).arg(height()).arg(dpr).arg(GetScale());
-  if (key != maskKey_ || mask_.isNull()) {
-    maskKey_ = key;
-    mask_ = QImage(size() * dpr, QImage::Format_ARGB32_Premultiplied);
-    mask_.setDevicePixelRatio(dpr);
-    mask_.fill(Qt::transparent);
-    QPainter lp(&mask_);
-    drawImageSpec(lp, desc, rect(), GetScale());
-    tinted_ = QImage(mask_.size(), QImage::Format_ARGB32_Premultiplied);
-    tinted_.setDevicePixelRatio(dpr);
+  QImage fill = emptyMask(size(), dpr);
+  QPainter fp(&fill);
+  fp.setRenderHint(QPainter::Antialiasing);
+  if (img) {
+    drawImageSpec(fp, desc, rect(), s);
+    fp.end();
+    light_.setMasks(std::move(fill), QImage());
+    return;
   }
-  return &mask_;
+  const QRectF rc = QRectF(rect()).adjusted(2 * s, 2 * s, -2 * s, -2 * s);
+  const qreal radius = qMax<qreal>(0, BorderRadius() - 2 * s);
+  fillRounded(fp, rc, Qt::white, radius);
+  fp.end();
+  QImage edge = emptyMask(size(), dpr);
+  QPainter ep(&edge);
+  ep.setRenderHint(QPainter::Antialiasing);
+  frameRounded(ep, rc, Qt::white, qMax<qreal>(1.0, 1.2 * s), radius);
+  ep.end();
+  light_.setMasks(std::move(fill), std::move(edge));
 }
 
 void CDeviceKeyButtonUI::paintLight(QPainter& p) {
   const QColor tint = keyLightColor(lightColor_, lightBrightness_);
-  const QImage* mask = lightMask();
-  if (!mask) {
-    // Without a light image the key cap glows in the LED colour.
-    const qreal s = GetScale();
-    QRectF rc = QRectF(rect()).adjusted(2 * s, 2 * s, -2 * s, -2 * s);
-    QColor fill = tint;
-    fill.setAlpha(150);
-    fillRounded(p, rc, fill, qMax<qreal>(0, BorderRadius() - 2 * s));
-    QColor edge = tint.lighter(130);
-    frameRounded(p, rc, edge, qMax<qreal>(1.0, 1.2 * s), qMax<qreal>(0, BorderRadius() - 2 * s));
-    return;
-  }
-  // Tint: keep the image's alpha, replace its colour by the LED colour. The
-  // scaled image and the buffer are kept between paints.
-  tinted_.fill(Qt::transparent);
-  {
-    QPainter lp(&tinted_);
-    lp.drawImage(QPointF(0, 0), *mask);
-    lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    lp.fillRect(rect(), tint);
-  }
-  p.drawImage(rect(), tinted_);
+  updateLightMasks();
+  // Without a light image the key cap glows in the LED colour, half covered,
+  // inside a brighter outline; with one the image's alpha takes the colour.
+  QColor fill = tint, edge = tint.lighter(kEdgeLighterPercent);
+  if (light_.hasEdge()) fill.setAlpha(kCapGlowAlpha);
+  const QImage& layer = light_.compose(fill, edge);
+  p.drawImage(QPointF(0, 0), layer);
 }
 
 void CDeviceKeyButtonUI::paintKeyMark(QPainter& p) {

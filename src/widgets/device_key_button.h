@@ -7,6 +7,7 @@
 // into the cap: one line, two lines, or a smaller font (caption_fit.h).
 #include "skin/button.h"
 #include "widgets/caption_fit.h"
+#include "widgets/key_light_layer.h"
 
 namespace kavro::widgets {
 
@@ -52,16 +53,35 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
   void paintLight(QPainter& p);
   void paintKeyMark(QPainter& p);
   void paintOverlays(QPainter& p);
-  // What the cached layers depend on; a change rebuilds them.
-  QString layerKey() const;
+  // What the cached layers depend on; a change rebuilds them. Compared
+  // field by field on every paint, so it is built without any formatting.
+  struct LayerKey {
+    QSize size;
+    qreal dpr = 0, scale = 0;
+    bool hot = false, pushed = false, enabled = false;
+    uint32_t bkColor = 0, borderColor = 0;
+    QString statusImage, text;
+    bool operator==(const LayerKey&) const = default;
+  };
+  // What the light's coverage masks depend on.
+  struct MaskKey {
+    QString lightImage;
+    QSize size;
+    qreal dpr = 0, scale = 0;
+    int radius = 0;
+    bool operator==(const MaskKey&) const = default;
+  };
+  LayerKey layerKey() const;
   void rebuildLayers();
-  // The light image scaled to the button, white with its alpha (rebuilt with the size).
-  const QImage* lightMask();
+  // The light's coverage masks for the current size (redrawn when it changes).
+  void updateLightMasks();
 
   QPixmap under_, over_;
-  QString layerKey_;
-  QImage mask_, tinted_;
-  QString maskKey_;
+  LayerKey layerKey_;
+  bool layersValid_ = false;
+  KeyLightLayer light_;
+  MaskKey maskKey_;
+  bool masksValid_ = false;
 
   QString lightImage_, keySetImage_;
   uint32_t lightColor_ = 255;

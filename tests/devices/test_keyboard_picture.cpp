@@ -71,6 +71,47 @@ TEST_F(KeyboardDeviceTest, PagePaintsTheRunningWaveOnTheKeys) {
   d->onDisconnected();
 }
 
+// The light thread asks for the paints itself: with nobody visiting the
+// page, the keys still follow the wave, and they stop once the window is hidden.
+TEST_F(KeyboardDeviceTest, PreviewPaintsWithoutFrameVisitsAndPausesWhenHidden) {
+  devices::registerKeyboardDevice();
+  auto* factory = skin::CControlFactory::GetInstance();
+  factory->RegistControl("DeviceKeyButton", [] { return new widgets::CDeviceKeyButtonUI; });
+  factory->RegistControl("SelectPanel", [] { return new widgets::CSelectPanelUI; });
+  PageWnd w;
+  ASSERT_TRUE(w.Create(nullptr, "keyboard", skin::UI_WNDSTYLE_FRAME, 0, 0, 1040, 720));
+  auto* d = w.Find<devices::CHalvionKeyboardDevice>("keyboard_device_page");
+  ASSERT_NE(d, nullptr);
+  d->setKeyCount(126);
+  d->setLightCount(126);
+  d->setPageXml("XML\\DeviceXml\\keyboarddevice.xml");
+  d->initPage();
+  open(*d);
+  keyboard::SettingsBlock b{};
+  b[keyboard::kSbEffect] = 1;
+  b[keyboard::kSbBrightness] = 5;
+  b[keyboard::kSbMultiColor] = 1;
+  putBlock(*d, 0, b);
+  connectDevice(*d);
+  w.ShowWindow(true, false);
+  d->streamLights();  // the one visit that notices the page can be seen
+  auto lightOf = [&] { return d->keyButton(64)->getLightColor(); };
+  QSet<uint32_t> seen;
+  EXPECT_TRUE(test::waitFor([&] {
+    seen.insert(lightOf());
+    return seen.size() >= 4;
+  }, 5000));
+
+  w.ShowWindow(false);
+  EXPECT_FALSE(d->needsFrames());
+  EXPECT_EQ(d->frameIntervalMs(), 0);  // a hidden page needs no visits at all
+  test::waitFor([] { return false; }, 200);  // let a paint already on its way land
+  const uint32_t frozen = lightOf();
+  test::waitFor([] { return false; }, 300);
+  EXPECT_EQ(lightOf(), frozen);
+  d->onDisconnected();
+}
+
 // Every key of the picture shows a caption that fits its cap at a readable
 // size, in both languages, and a tool tip that names the key's function.
 TEST_F(KeyboardDeviceTest, EveryKeyCaptionFitsItsCapInBothLanguages) {

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 
 #include "widgets/device_key_button.h"
+#include "devices/device_option.h"
 #include "devices/discovery/device_tables.h"
 #include "platform/debug.h"
 #include "macros/macro_files.h"
@@ -297,7 +298,21 @@ void CHalvionKeyboardDevice::publishFrame() {
       changed = true;
     }
   }
-  if (changed) frameGeneration_.fetch_add(1);
+  if (!changed) return;
+  frameGeneration_.fetch_add(1);
+  if (pageShown_.load()) queuePreviewPaint();
+}
+
+void CHalvionKeyboardDevice::queuePreviewPaint() {
+  if (paintQueued_.exchange(true)) return;
+  // Dropped by Qt if the device is gone before the window thread runs it.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        paintQueued_.store(false);
+        paintPreview();
+      },
+      Qt::QueuedConnection);
 }
 
 void CHalvionKeyboardDevice::setLedColor(size_t n, uint32_t value) {
@@ -323,9 +338,12 @@ void CHalvionKeyboardDevice::updatePageShown() {
 
 bool CHalvionKeyboardDevice::needsFrames() const { return pageCanBeSeen(); }
 
+int CHalvionKeyboardDevice::frameIntervalMs() const { return isVisible() ? kIdleFrameIntervalMs : 0; }
+
 void CHalvionKeyboardDevice::showEvent(QShowEvent* e) {
   CHalvionUSBDevice::showEvent(e);
   updatePageShown();
+  if (CDeviceOptionUI* t = tab()) t->resumeFrames();
 }
 
 void CHalvionKeyboardDevice::hideEvent(QHideEvent* e) {
@@ -339,7 +357,17 @@ void CHalvionKeyboardDevice::paintPreview() {
   // The picture is repainted at most about 30 times a second: smooth to the
   // eye, and half the drawing of following every preview pass.
   const uint64_t now = tickMs();
-  if (now - lastPaintMs_ < kPreviewPaintMs) return;
+  if (now - lastPaintMs_ < kPreviewPaintMs) {
+    // Too soon after the last one: painted when the interval is over, so
+    // the last frame of an animation that stops is never left out.
+    if (!paintQueued_.exchange(true)) {
+      QTimer::singleShot(static_cast<int>(kPreviewPaintMs - (now - lastPaintMs_)), this, [this] {
+        paintQueued_.store(false);
+        paintPreview();
+      });
+    }
+    return;
+  }
   lastPaintMs_ = now;
   paintedGeneration_ = generation;
   const auto frame = ledSnapshot();

@@ -52,7 +52,10 @@ constexpr int kRefreshDelayMs = 100;               // settings re-read after a d
 // for a pass of about 15 ms (one scheduler tick of the system the keyboard
 // was first made for), so the light thread paces itself at that rate.
 constexpr int kPreviewPassMs = 15;
-constexpr uint64_t kPreviewPaintMs = 33;  // shortest time between two repaints of the picture
+// The thread wakes once for two passes: the picture shows every second
+// pass anyway, and the effects keep their speed.
+constexpr int kPreviewPassesPerWake = 2;
+constexpr uint64_t kPreviewPaintMs = 25;  // shortest time between two repaints of the picture
 constexpr int kPreviewClosedIdleMs = 100;  // pass while the channel is closed
 constexpr uint8_t kCustomColorEffect = 20;
 
@@ -97,6 +100,9 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void setKindIndex(int index) override;
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;
+  // The picture is painted on the preview thread's request; the tab only
+  // watches, while the page is visible, whether it can still be seen.
+  int frameIntervalMs() const override;
   bool arriving() const override { return arriving_; }
 
   // Per-key custom colours (effect 20), for the lighting panel.
@@ -191,6 +197,8 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void storeLightState(const profiles::LightSetting& light);
   void publishFrame();
   void paintPreview();
+  // Asks the window thread for a paint of the picture (once until it ran).
+  void queuePreviewPaint();
   bool pageCanBeSeen() const;
   void updatePageShown();
   void setKeyCaption(size_t position);
@@ -225,6 +233,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   std::atomic<uint64_t> frameGeneration_{0};
   uint64_t paintedGeneration_ = ~uint64_t{0};
   uint64_t lastPaintMs_ = 0;
+  std::atomic<bool> paintQueued_{false};
   std::atomic<bool> pageShown_{false};
   Event wake_{Event::Reset::Auto};
   DeviceWorker previewWorker_;

@@ -27,14 +27,18 @@ void CHalvionKeyboardDevice::previewLoop(Event& stop) {
   for (;;) {
     // While nobody can see the page the thread sleeps until it is shown
     // again (or told to stop), so a hidden page costs nothing.
-    int waitMs = kPreviewPassMs;
+    int waitMs = kPreviewPassMs * kPreviewPassesPerWake;
     if (!channel.isConnected()) waitMs = kPreviewClosedIdleMs;
     else if (!pageShown_.load()) waitMs = -1;
     if (waitAny({stop, wake_}, waitMs) == 0) break;
     if (!channel.isConnected() || channel.stateFlag.load() || !pageShown_.load()) continue;
     {
+      // The passes of this wake, each at the time it would have run.
+      const auto now = static_cast<uint32_t>(tickMs());
       std::lock_guard<std::mutex> lockA(dataLockA_);
-      preview_.tick(static_cast<uint32_t>(tickMs()));
+      for (int pass = kPreviewPassesPerWake - 1; pass >= 0; --pass) {
+        preview_.tick(now - static_cast<uint32_t>(pass * kPreviewPassMs));
+      }
     }
     publishFrame();
   }

@@ -3,11 +3,13 @@
 // simulated interfaces.
 #include "platform/hid/hid_device.h"
 
+#include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -287,12 +289,28 @@ void HidDeviceInfo::transferEnd(std::atomic<bool>& flag) {
 
 // Waits for the descriptor (or abort/close) within the deadline: true when the
 // descriptor is ready.
+// Polls the three descriptors in place: this runs once per report, so it
+// builds no list of waitables on the heap.
 bool HidDeviceInfo::waitReady(int fd, bool forWrite, uint64_t deadline) {
-  const uint64_t now = tickMs();
-  const int remaining = now >= deadline ? 0 : static_cast<int>(deadline - now);
-  const int r = waitAny({abortEvent, closing_, Waitable::descriptor(fd, forWrite)}, remaining);
-  if (r == 0) abortPending_ = false;  // the abort was used up by this wait
-  return r == 2;
+  for (;;) {
+    const uint64_t now = tickMs();
+    const int remaining = now >= deadline ? 0 : static_cast<int>(deadline - now);
+    pollfd fds[] = {{abortEvent.fd(), POLLIN, 0},
+                    {closing_.fd(), POLLIN, 0},
+                    {fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0}};
+    const int r = ::poll(fds, std::size(fds), remaining);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    uint64_t count = 0;
+    // The abort is an auto-reset event: it ends this wait only if this wait
+    // takes it (another waiter may have been first).
+    if (fds[0].revents && ::read(abortEvent.fd(), &count, sizeof count) == sizeof count) {
+      abortPending_ = false;  // the abort was used up by this wait
+      return false;
+    }
+    if (fds[1].revents || (fds[2].revents & POLLNVAL)) return false;
+    if (fds[2].revents) return true;
+  }
 }
 
 bool HidDeviceInfo::readReport(size_t length, size_t* bytesRead, uint8_t* buffer, int timeoutMs) {

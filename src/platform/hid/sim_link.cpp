@@ -69,6 +69,9 @@ struct SimInterface::Impl {
   // between polls so that it never reads a closed (or reused) descriptor.
   std::vector<int> pendingClose;
   bool serviceRunning = false;  // guarded by mutex
+  // Changes (under mutex) whenever the connections do, so the service thread
+  // rebuilds its poll list only then and not for every report.
+  std::atomic<uint64_t> version{0};
   Event wake{Event::Reset::Auto};
   std::atomic<bool> running{false};
   std::thread thread;
@@ -99,6 +102,7 @@ void SimInterface::addConnection(int fd) {
   {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->connections.push_back(fd);
+    ++impl_->version;
   }
   impl_->wake.set();
 }
@@ -111,6 +115,7 @@ void SimInterface::dropConnections() {
     auto& target = impl_->serviceRunning ? impl_->pendingClose : closeNow;
     target.insert(target.end(), impl_->connections.begin(), impl_->connections.end());
     impl_->connections.clear();
+    ++impl_->version;
   }
   for (int fd : closeNow) ::close(fd);
   impl_->wake.set();
@@ -149,13 +154,16 @@ void SimInterface::stop() {
 void SimInterface::serviceLoop() {
   std::vector<uint8_t> buf(kMaxReportSize);
   std::vector<pollfd> fds;
+  uint64_t listed = ~uint64_t{0};
   while (impl_->running.load()) {
-    fds.assign(1, pollfd{impl_->wake.fd(), POLLIN, 0});
-    {
+    if (impl_->version.load() != listed) {
+      fds.assign(1, pollfd{impl_->wake.fd(), POLLIN, 0});
       std::lock_guard<std::mutex> lock(impl_->mutex);
       closeAll(impl_->pendingClose);
       for (int fd : impl_->connections) fds.push_back({fd, POLLIN, 0});
+      listed = impl_->version.load();
     }
+    for (pollfd& p : fds) p.revents = 0;
     int r = ::poll(fds.data(), fds.size(), -1);
     if (r < 0 && errno != EINTR) break;
     if (fds[0].revents) impl_->wake.reset();
@@ -172,6 +180,7 @@ void SimInterface::serviceLoop() {
         if (it != c.end()) {
           ::close(*it);
           c.erase(it);
+          ++impl_->version;
         }
       }
     }
