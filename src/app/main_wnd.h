@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "skin/window.h"
 
@@ -28,9 +29,16 @@ class CHalvionUSBDevice;
 class CDeviceOptionUI;
 }  // namespace kavro::devices
 
+namespace kavro::update {
+struct UpdateItem;
+}  // namespace kavro::update
+
 namespace kavro::app {
 
 class InterProgramBus;
+class CSetWnd;
+class CSkinFrame;
+struct LanguageEntry;
 
 // Window messages of the main window besides the registered ones.
 inline constexpr skin::UINT WM_POWERBROADCAST = 0x0218;
@@ -88,6 +96,13 @@ class CMainWnd : public skin::CWindowWnd {
   // Asks the user a question (a language key) with confirm and cancel; true
   // when confirmed. Default: the message dialog.
   void setConfirmation(std::function<bool(const QString&)> ask) { confirm_ = std::move(ask); }
+  // The settings window and the update check (main_wnd_settings.cpp, main_wnd_update.cpp).
+  struct SettingsOptions;
+  SettingsOptions& settingsOptions();
+  CSetWnd* settingsWindow() const;
+  CSkinFrame* skinFrame() const;
+  bool hasUpdateMark() const;
+  int languageIndex() const;
 
   // ---- builder callback and notifications ----------------------------------------
   skin::CControlUI* CreateControl(const QString& className) override;
@@ -168,6 +183,19 @@ class CMainWnd : public skin::CWindowWnd {
   void watchPower();
   void onDisplayChanged();
   void onDpiChanged();
+  // main_wnd_settings.cpp
+  void applyStartSettings();
+  void applyLanguageIndex(int index);
+  void openSettingsWindow(bool centred);
+  void closeSettingsWindow();
+  void openSkinFrame();
+  bool handleSettingsMessage(skin::UINT msg, skin::WPARAM wParam, skin::LPARAM lParam);
+  // main_wnd_update.cpp
+  void startUpdateCheck();
+  void stopUpdateCheck();
+  void refreshUpdateItems();
+  void showUpdateMark(bool found);
+  std::vector<update::UpdateItem> collectUpdateItems() const;
   // main_wnd_input.cpp
   bool handleInputSetting(skin::TNotifyUI& msg);
   // main_wnd_keyboard.cpp
@@ -184,6 +212,7 @@ class CMainWnd : public skin::CWindowWnd {
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<skin::CMenuWnd> trayMenu_, titleMenu_;
   std::function<bool(const QString&)> confirm_;
+  std::unique_ptr<SettingsOptions> settingsOptions_;
   TrayMode trayMode_ = TrayMode::Auto;
   bool lightControl_ = true;
   bool awake_ = true;

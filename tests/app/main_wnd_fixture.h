@@ -65,6 +65,7 @@ class MainWndFixture : public ::testing::Test {
     window = std::make_unique<app::CMainWnd>();
     window->setTrayMode(tray);
     window->setInputSettings(std::move(settings));
+    window->settingsOptions().backgroundCheck = false;  // no network in tests
     return window->Create(nullptr, QString::fromLatin1(app::kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572);
   }
   devices::CHalvionKeyboardDevice* keyboard() {
