@@ -48,7 +48,10 @@ void CUpdateInfoListItemUI::apply() {
   if (!built_) return;
   const UpdateRowLook look = updateRowLook(row_);
   if (tick_) {
-    tick_->SetText(QString::fromStdString(row_.displayName.empty() ? row_.rowName : row_.displayName));
+    // The program's own row is named in the window's language.
+    const bool app = row_.rowName == update::kAppRowName;
+    tick_->SetText(app ? QStringLiteral("update_app_name")
+                       : QString::fromStdString(row_.displayName.empty() ? row_.rowName : row_.displayName));
     tick_->Selected(row_.ticked, false);
     tick_->SetEnabled(look.tickEnabled);
   }

@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "skin/attr_parse.h"
+#include "skin/edit.h"
+#include "skin/richedit.h"
 
 namespace kavro::skin {
 
@@ -24,6 +26,11 @@ constexpr double kVividMaxLightness = 0.80;
 // the background layers stay apart, and capped below pure white.
 constexpr double kLightSpread = 1.15;
 constexpr double kLightCap = 0.985;
+
+int& rawDepth() {
+  static int depth = 0;
+  return depth;
+}
 
 int hueDistance(int a, int b) {
   const int d = std::abs(a - b) % 360;
@@ -77,12 +84,23 @@ void SetSkinTheme(const SkinTheme& theme) {
   if (activeTheme() == theme) return;
   activeTheme() = theme;
   themeCache().clear();
-  for (QWidget* w : QApplication::allWidgets()) w->update();
+  for (QWidget* w : QApplication::allWidgets()) {
+    // Entry fields carry their colours in a style sheet: it is made again.
+    if (qobject_cast<CEditUI*>(w) || qobject_cast<CRichEditUI*>(w)) static_cast<CControlUI*>(w)->OnScaleChanged();
+    w->update();
+  }
+}
+
+RawColorScope::RawColorScope(bool on) : on_(on) {
+  if (on_) ++rawDepth();
+}
+RawColorScope::~RawColorScope() {
+  if (on_) --rawDepth();
 }
 
 uint32_t themedColor(uint32_t argb) {
   const SkinTheme& theme = activeTheme();
-  if (theme.isLayoutLook()) return argb;
+  if (theme.isLayoutLook() || rawDepth() > 0) return argb;
   auto& cache = themeCache();
   auto it = cache.constFind(argb);
   if (it != cache.constEnd()) return it.value();

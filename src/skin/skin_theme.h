@@ -32,6 +32,19 @@ void SetSkinTheme(const SkinTheme& theme);
 // A layout colour as the active theme paints it.
 uint32_t themedColor(uint32_t argb);
 
+// While alive (and on), colours are painted as given: controls that show the
+// user's colours (palette swatches) are left out of the theme. Window thread only.
+class RawColorScope {
+ public:
+  explicit RawColorScope(bool on);
+  ~RawColorScope();
+  RawColorScope(const RawColorScope&) = delete;
+  RawColorScope& operator=(const RawColorScope&) = delete;
+
+ private:
+  bool on_;
+};
+
 // Stored form of a theme: "dark"/"light" and "#RRGGBB".
 QString skinToneName(SkinTone tone);
 // Unknown names give the dark tone.

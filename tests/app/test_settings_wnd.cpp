@@ -116,6 +116,18 @@ TEST(SkinTheme, LightToneTurnsLayersOverAndAccentFollowsChoice) {
   const QColor hover = QColor::fromRgba(skin::mapThemeColor(rose, 0xFF4A9DFF));
   EXPECT_NEAR(hover.hslHue(), QColor(0xE8, 0x45, 0x6A).hslHue(), 2);
   EXPECT_EQ(skin::mapThemeColor(rose, 0xFF00C2A8), 0xFF00C2A8u);  // other hues stay
+
+  // The active theme reaches every painted colour but the swatches' own.
+  test::qtApp();
+  skin::SetSkinTheme(light);
+  EXPECT_NE(skin::themedColor(0xFF14161B), 0xFF14161Bu);
+  {
+    const skin::RawColorScope raw(true);
+    EXPECT_EQ(skin::themedColor(0xFFFFFFFF), 0xFFFFFFFFu);
+  }
+  EXPECT_NE(skin::themedColor(0xFFFFFFFF), 0xFFFFFFFFu);
+  skin::SetSkinTheme({});
+  EXPECT_EQ(skin::themedColor(0xFF14161B), 0xFF14161Bu);
 }
 
 // ---- the settings window against the local update service -----------------------------
