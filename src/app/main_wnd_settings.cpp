@@ -93,6 +93,7 @@ void CMainWnd::openSettingsWindow(bool centred) {
     return;
   }
   o.settingsWnd = w;
+  if (centred) w->showUpdateNotice();
   if (centred || !isVisible()) {
     w->CenterWindow();
   } else {

@@ -37,6 +37,10 @@ void CSetWnd::InitWindow() {
   startSession();
 }
 
+void CSetWnd::showUpdateNotice() {
+  if (CControlUI* tip = FindControl("update_tishi_layout")) tip->SetVisible(true);
+}
+
 void CSetWnd::fillLanguageList() {
   auto* combo = Find<CComboUI>("Language_combox_info");
   if (!combo) return;

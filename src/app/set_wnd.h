@@ -67,6 +67,9 @@ class CSetWnd : public skin::CWindowWnd {
   // The update page's buttons, as their clicks do.
   void openConfirmation();
   void confirmUpdate();
+  // The notice line above the page: shown when the window opens because an
+  // update was found; "set_in_update_wnd_btn" hides it again.
+  void showUpdateNotice();
   // Stops the workers and closes ("closebtn", "laterbtn").
   void closeWindow();
 

@@ -15,6 +15,7 @@
 #include "app/app_messages.h"
 #include "app/control_registry.h"
 #include "app/main_wnd.h"
+#include "app/main_wnd_settings.h"
 #include "devices/device_manager.h"
 #include "devices/keyboard/keyboard_device.h"
 #include "platform/input_settings.h"

@@ -283,6 +283,7 @@ TEST_F(SettingsMainWndTest, LanguageSwitchReTextsOpenWindowsAndIsKept) {
   window->SendMessage(WM_OPEN_SETTINGS_CENTRED);
   CSetWnd* set = window->settingsWindow();
   ASSERT_NE(set, nullptr);
+  EXPECT_TRUE(set->FindControl("update_tishi_layout")->IsVisible());  // opened because of an update
   const QString englishClose = set->FindControl("closebtn")->toolTip();
   set->chooseLanguage(1);
   EXPECT_EQ(storedLanguageId(), kChineseLanguageId);
