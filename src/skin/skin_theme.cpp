@@ -26,6 +26,8 @@ constexpr double kVividMaxLightness = 0.80;
 // the background layers stay apart, and capped below pure white.
 constexpr double kLightSpread = 1.15;
 constexpr double kLightCap = 0.985;
+constexpr double kPaleLightness = 0.70;
+constexpr double kPaleShift = 0.30;
 
 int& rawDepth() {
   static int depth = 0;
@@ -73,6 +75,8 @@ uint32_t mapThemeColor(const SkinTheme& theme, uint32_t c) {
   }
   const bool vivid = s >= kVividSaturation && l >= kVividMinLightness && l <= kVividMaxLightness;
   if (theme.tone == SkinTone::Light && !vivid) l = turnedLightness(l);
+  // Pale vivid colours (text on tinted buttons) darken to stay readable on light layers.
+  else if (theme.tone == SkinTone::Light && l > kPaleLightness) l -= kPaleShift;
   QColor out = QColor::fromHslF(h < 0 ? 0 : h, std::clamp(s, 0.0, 1.0), std::clamp(l, 0.0, 1.0));
   out.setAlpha(in.alpha());
   return out.rgba();
