@@ -1,5 +1,7 @@
 #include "app/control_registry.h"
 
+#include "app/update_list_item.h"
+
 #include "widgets/chart_view.h"
 #include "widgets/circle_progress.h"
 #include "widgets/cloud_share_list_item.h"
@@ -30,7 +32,7 @@ std::vector<CustomControlRow>& customControlTable() {
       {"CSelectPanelUI", make<CSelectPanelUI>},
       {"CDeviceKeyButtonUI", make<CDeviceKeyButtonUI>},
       {"CCloudShareListItemUI", make<CCloudShareListItemUI>},
-      {"CUpdateInfoListItemUI", {}},
+      {"CUpdateInfoListItemUI", make<CUpdateInfoListItemUI>},
       {"CDeviceOptionUI", {}},
       {"CMpDevicePowerUI", {}},
       {"CComboEditContainerElementUI", make<CComboEditContainerElementUI>},

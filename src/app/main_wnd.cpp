@@ -13,6 +13,7 @@
 #include "app/exit_sequence.h"
 #include "app/inter_program.h"
 #include "app/main_wnd_panels.h"
+#include "app/main_wnd_settings.h"
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
 #include "devices/device_option.h"
@@ -130,14 +131,15 @@ bool CMainWnd::handleTabNotify(TNotifyUI& msg) {
 void CMainWnd::OnClick(TNotifyUI& msg) {
   if (!msg.pSender) return;
   const QString name = msg.pSender->GetName();
-  if (name == QLatin1String("closebtn")) hideOrMinimise();
+  if (name == QLatin1String("closebtn")) closeSettingsWindow(), hideOrMinimise();
   else if (name == QLatin1String("nodevice_ok_btn")) hideOrMinimise();
   else if (name == QLatin1String("minbtn")) HandleMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   else if (name == QLatin1String("maxbtn")) HandleMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
   else if (name == QLatin1String("restorebtn")) HandleMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
   else if (name == QLatin1String("control_light_status")) toggleLightControl();
   else if (name == QLatin1String(kTitleMenuButton)) showTitleMenu();
-  else if (name == QLatin1String("skinbtn") || name == QLatin1String("setbtn")) return;  // windows of their own
+  else if (name == QLatin1String("skinbtn")) openSkinFrame();
+  else if (name == QLatin1String("setbtn")) openSettingsWindow(false);
   else if (handleKeyboardClick(name)) return;
   else if (handleMacroClick(name)) return;
   else {
@@ -242,6 +244,7 @@ void CMainWnd::onWindowInit() {
   applyLightControl();
   updateRepaintFlags();
   devices_->startThreads();
+  startUpdateCheck();
   SetTimer(kTimerFitScreen, kFitScreenDelayMs);
   createTray();
   watchScreens();
@@ -249,14 +252,9 @@ void CMainWnd::onWindowInit() {
   updateNoDeviceArea();
 }
 
-// The texts follow the desktop's language until the settings window stores a
-// choice of its own.
-void CMainWnd::loadLanguage() {
-  auto& rm = CResourceManager::GetInstance();
-  const bool chinese = QLocale().language() == QLocale::Chinese;
-  rm.LoadLanguage(chinese ? QStringLiteral("lan_cn.xml") : QStringLiteral("lan_en.xml"));
-  CPaintManagerUI::ReloadAllText();
-}
+// The stored skin and language (the desktop's language until the settings
+// window stores a choice of its own).
+void CMainWnd::loadLanguage() { applyStartSettings(); }
 
 // ---- messages ---------------------------------------------------------------------------
 
@@ -268,7 +266,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     bringToFront(wParam, lParam);
     return 0;
   }
-  if (msg != 0 && msg == reg.updateStatus) return 0;  // for the settings window, when it is open
+  if (msg != 0 && msg == reg.updateStatus) return handleSettingsMessage(msg, wParam, lParam), 0;
   if (msg != 0 && msg == reg.lightRequest) {
     if (wParam == 1 && (lParam == 0 || lParam == 1)) setLightControl(lParam == 1);
     return 0;
@@ -281,6 +279,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
   const bool mine = msg == WM_DISPLAYCHANGE || msg == WM_DPICHANGED || msg == WM_TIMER || msg == WM_TRAYNOTIFY ||
                     msg == WM_MENUCLICK || msg == WM_SHOWPROGRESS || msg == WM_INTERFACE_ARRIVED ||
                     msg == WM_INTERFACE_GONE || msg == WM_CLEAR_UPDATE_MARK;
+  if (awake_ && handleSettingsMessage(msg, wParam, lParam)) return 0;
   // While the system sleeps the window leaves these alone.
   if (!mine || !awake_) {
     handled = false;
@@ -347,6 +346,8 @@ void CMainWnd::runExitSequence() {
   exitDone_ = true;
   dbg::write("退出测试");
   hide();
+  stopUpdateCheck();
+  closeSettingsWindow();
   if (!devices_) return;
   devices_->stopThreads();
   if (auto* keyboard = qobject_cast<devices::CHalvionKeyboardDevice*>(devices_->deviceOfKind(kKeyboardKind))) {

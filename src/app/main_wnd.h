@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "skin/window.h"
 
@@ -34,9 +35,16 @@ class CDeviceOptionUI;
 class CHalvionHS6533Device;
 }  // namespace kavro::devices
 
+namespace kavro::update {
+struct UpdateItem;
+}  // namespace kavro::update
+
 namespace kavro::app {
 
 class InterProgramBus;
+class CSetWnd;
+class CSkinFrame;
+struct LanguageEntry;
 
 // Window messages of the main window besides the registered ones.
 inline constexpr skin::UINT WM_POWERBROADCAST = 0x0218;
@@ -96,6 +104,13 @@ class CMainWnd : public skin::CWindowWnd {
   void setConfirmation(std::function<bool(const QString&)> ask) { confirm_ = std::move(ask); }
   // Shows the headset's preset messages (a language key). Default: the message dialog.
   void setHeadsetNotice(std::function<void(const QString&)> show) { headsetNotice_ = std::move(show); }
+  // The settings window and the update check (main_wnd_settings.cpp, main_wnd_update.cpp).
+  struct SettingsOptions;
+  SettingsOptions& settingsOptions();
+  CSetWnd* settingsWindow() const;
+  CSkinFrame* skinFrame() const;
+  bool hasUpdateMark() const;
+  int languageIndex() const;
 
   // ---- builder callback and notifications ----------------------------------------
   skin::CControlUI* CreateControl(const QString& className) override;
@@ -177,6 +192,19 @@ class CMainWnd : public skin::CWindowWnd {
   void watchPower();
   void onDisplayChanged();
   void onDpiChanged();
+  // main_wnd_settings.cpp
+  void applyStartSettings();
+  void applyLanguageIndex(int index);
+  void openSettingsWindow(bool centred);
+  void closeSettingsWindow();
+  void openSkinFrame();
+  bool handleSettingsMessage(skin::UINT msg, skin::WPARAM wParam, skin::LPARAM lParam);
+  // main_wnd_update.cpp
+  void startUpdateCheck();
+  void stopUpdateCheck();
+  void refreshUpdateItems();
+  void showUpdateMark(bool found);
+  std::vector<update::UpdateItem> collectUpdateItems() const;
   // main_wnd_input.cpp
   bool handleInputSetting(skin::TNotifyUI& msg);
   // main_wnd_mouse.cpp
@@ -208,6 +236,7 @@ class CMainWnd : public skin::CWindowWnd {
   std::unique_ptr<skin::CMenuWnd> trayMenu_, titleMenu_;
   std::function<bool(const QString&)> confirm_;
   std::function<void(const QString&)> headsetNotice_;
+  std::unique_ptr<SettingsOptions> settingsOptions_;
   TrayMode trayMode_ = TrayMode::Auto;
   bool lightControl_ = true;
   bool awake_ = true;

@@ -85,6 +85,7 @@ void CMainWnd::showTitleMenu() {
 }
 
 void CMainWnd::toggleFromTray() {
+  closeSettingsWindow();
   updateNoDeviceArea();
   const bool shown = isVisible() && !isMinimized();
   if (shown) {

@@ -79,7 +79,7 @@ void CColorPaletteUI::DoPaint(QPainter& p) {
   const qreal x = sq.left() + sq.width() * sat_ / 255.0;
   const qreal y = sq.top() + sq.height() * (255 - val_) / 255.0;
   const qreal r = Scaled(kMarkerRadius);
-  p.setBrush(skin::argbColor(color_));
+  p.setBrush(skin::rawColor(color_));
   p.setPen(QPen(Qt::white, Scaled(2)));
   p.drawEllipse(QPointF(x, y), r, r);
   const qreal hy = bar.top() + bar.height() * hue_ / 360.0;

@@ -8,6 +8,7 @@
 
 #include "skin/container.h"
 #include "skin/paint_manager.h"
+#include "skin/skin_theme.h"
 #include "skin/render.h"
 #include "skin/resource_manager.h"
 
@@ -124,6 +125,7 @@ void CControlUI::SetAttribute(const QString& name, const QString& value) {
   Rect4 r;
   int w = 0, h = 0;
   if (name == "name") SetName(value);
+  else if (name == "themed") themed_ = parseBool(value);
   else if (name == "text") SetText(value);
   else if (name == "tooltip") SetToolTip(value);
   else if (name == "userdata") SetUserData(value);
@@ -260,6 +262,7 @@ void CControlUI::paintEvent(QPaintEvent*) {
 }
 
 void CControlUI::DoPaint(QPainter& p) {
+  const RawColorScope raw(!themed_);
   PaintBkColor(p);
   PaintBkImage(p);
   PaintStatusImage(p);

@@ -161,6 +161,7 @@ class CControlUI : public QWidget {
   bool enabled_ = true;
   bool mouseEnabled_ = true;
   bool hot_ = false;
+  bool themed_ = true;  // "themed='false'": colours painted as given (user colour swatches)
   bool inited_ = false;
   bool float_ = false;
   Rect4 floatPos_;

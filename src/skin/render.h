@@ -8,12 +8,16 @@
 #include <cstdint>
 
 #include "skin/attr_parse.h"
+#include "skin/skin_theme.h"
 
 namespace kavro::skin {
 
-inline QColor argbColor(uint32_t argb) {
+// A colour exactly as given (user colours: LED previews, palette swatches).
+inline QColor rawColor(uint32_t argb) {
   return QColor((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
 }
+// A skin colour as the active theme paints it.
+inline QColor argbColor(uint32_t argb) { return rawColor(themedColor(argb)); }
 QString colorToString(uint32_t argb);
 
 // Draws desc into target (dest, when given, is relative to target and in

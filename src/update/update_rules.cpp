@@ -110,6 +110,28 @@ UpdateInfo evaluateAnswer(const UpdateItem& item, const std::string& answer, con
   return info;
 }
 
+const char* answerFailureTextKey(const UpdateInfo& info) {
+  if (info.answered) return "";
+  return info.problem == kNoLinkServer ? "update_fail_no_link" : "update_fail_bad_answer";
+}
+
+const char* downloadFailureTextKey(DownloadStatus status) {
+  switch (status) {
+    case DownloadStatus::Ok:
+    case DownloadStatus::Cancelled: return "";
+    case DownloadStatus::NoLink: return "update_fail_no_link";
+    case DownloadStatus::BadUrl: return "update_fail_bad_answer";
+    case DownloadStatus::HttpError: return "update_fail_server";
+    case DownloadStatus::ChecksumMismatch: return "update_fail_checksum";
+    case DownloadStatus::FileError: return "update_fail_file";
+    case DownloadStatus::NoSize:
+    case DownloadStatus::TooLarge:
+    case DownloadStatus::Broken:
+    case DownloadStatus::SizeMismatch: return "update_fail_broken";
+  }
+  return "update_fail_broken";
+}
+
 int progressPercent(uint64_t soFar, uint64_t total) {
   if (total == 0) return 0;
   if (soFar >= total) return kPercent;

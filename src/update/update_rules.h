@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "update/http_client.h"
 #include "update/update_items.h"
 
 namespace kavro::update {
@@ -77,6 +78,15 @@ int progressPercent(uint64_t soFar, uint64_t total);
 // The row state after a progress report: 5 when all bytes arrived, 8 when the
 // total is 0 (a failure), else unchanged.
 int stateAfterProgress(int state, uint64_t total, uint64_t soFar);
+
+// Language key of the reason shown on a row whose answer was not usable
+// (no connection, or an answer that was refused).
+const char* answerFailureTextKey(const UpdateInfo& info);
+// Language key of the reason shown on a row whose download failed; "" for
+// a download that was cancelled (the window is closing) or succeeded.
+const char* downloadFailureTextKey(DownloadStatus status);
+// Language key shown on a row whose package could not be started.
+inline constexpr char kStartFailureTextKey[] = "update_fail_start";
 
 // The window status once the check has filled every row.
 int statusAfterCheck(const std::vector<int>& rowStates, int failures);

@@ -178,6 +178,7 @@ void UpdateSession::checkAll() {
       r.state = info.state;
       r.newVersionText = info.newVersionText;
       r.ticked = offers(info.state);
+      r.failureKey = answerFailureTextKey(info);
       r.info = std::move(info);
     }
     emitRow(static_cast<int>(i));
@@ -221,6 +222,7 @@ void UpdateSession::downloadRow(int i) {
     if (!r.ticked || (r.state != kRowWaiting && r.state != kRowFailed)) return;
     r.state = kRowDownloading;
     r.progress = 0;
+    r.failureKey.clear();
     info = r.info;
   }
   emitRow(i);
@@ -239,7 +241,20 @@ void UpdateSession::downloadRow(int i) {
     if (changed) emitRow(row);  // at most about a hundred reports per package
   };
   const DownloadStatus st = client_.download(info.path, info.packageFile, progress, i, {info.sha256});
-  if (st == DownloadStatus::Ok) startRequest_.set();
+  if (st == DownloadStatus::Ok) {
+    startRequest_.set();
+    return;
+  }
+  dbg::printf("update: download of %s failed: %s\n", info.name.c_str(), downloadStatusName(st));
+  const char* key = downloadFailureTextKey(st);
+  if (!*key) return;
+  {
+    std::lock_guard lock(mutex_);
+    UpdateRow& r = rows_[static_cast<size_t>(i)];
+    r.state = kRowFailed;  // whatever the last progress report said, nothing is started
+    r.failureKey = key;
+  }
+  emitRow(i);
 }
 
 // ---- start ----
@@ -276,7 +291,9 @@ void UpdateSession::startPass() {
     if (out.kind == LaunchOutcome::Kind::StillRunning) return;
     {
       std::lock_guard lock(mutex_);
-      rows_[static_cast<size_t>(i)].state = out.ok() ? kRowUpToDate : kRowFailed;
+      UpdateRow& r = rows_[static_cast<size_t>(i)];
+      r.state = out.ok() ? kRowUpToDate : kRowFailed;
+      r.failureKey = out.ok() ? "" : kStartFailureTextKey;
     }
     emitRow(i);
     if (!out.ok()) {

@@ -43,6 +43,7 @@ struct UpdateRow {
   bool tickable = false;
   int height = kRowHeight;
   UpdateInfo info;                 // the answer: package address, file, device id
+  std::string failureKey;          // language key of why the row failed; empty when it did not
   const char* stateTextKey() const { return rowStateTextKey(state); }
 };
 

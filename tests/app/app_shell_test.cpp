@@ -169,8 +169,9 @@ TEST_F(AppShell, ControlTableHasTheTwentyThreeNamesInOrder) {
   EXPECT_STREQ(table[9].name, "CComboEditContainerElementUI");
   EXPECT_STREQ(table[22].name, "CHalvionHS6533Device");
   const QStringList registered = registerControls(QStringLiteral(KAVRO_RESOURCES_DIR) + "/skin/");
-  EXPECT_EQ(registered.size(), 10);
+  EXPECT_EQ(registered.size(), 11);
   EXPECT_TRUE(CControlFactory::GetInstance()->IsRegistered("CSelectPanelUI"));
+  EXPECT_TRUE(CControlFactory::GetInstance()->IsRegistered("CUpdateInfoListItemUI"));
   CControlUI* c = CControlFactory::GetInstance()->CreateControl("cdevicekeybuttonui");
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->GetClass(), "DeviceKeyButton");

@@ -15,6 +15,7 @@
 #include "app/app_messages.h"
 #include "app/control_registry.h"
 #include "app/main_wnd.h"
+#include "app/main_wnd_settings.h"
 #include "devices/device_manager.h"
 #include "devices/keyboard/keyboard_device.h"
 #include "platform/input_settings.h"
@@ -65,6 +66,7 @@ class MainWndFixture : public ::testing::Test {
     window = std::make_unique<app::CMainWnd>();
     window->setTrayMode(tray);
     window->setInputSettings(std::move(settings));
+    window->settingsOptions().backgroundCheck = false;  // no network in tests
     return window->Create(nullptr, QString::fromLatin1(app::kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572);
   }
   devices::CHalvionKeyboardDevice* keyboard() {

@@ -179,6 +179,10 @@ TEST_F(UpdateSessionTest, AlteredBrokenAndHostilePackagesNeverStart) {
   rows = session.rows();
   EXPECT_EQ(rows[1].state, kRowFailed);
   EXPECT_EQ(rows[2].state, kRowFailed);
+  // Each row says why, in the window's language.
+  EXPECT_EQ(rows[0].failureKey, "update_fail_bad_answer");
+  EXPECT_EQ(rows[1].failureKey, "update_fail_checksum");
+  EXPECT_EQ(rows[2].failureKey, "update_fail_broken");
   EXPECT_TRUE(rows[1].tickable);
   EXPECT_TRUE(reports_.buttonEnabled);  // the user may try again
   EXPECT_TRUE(launched_.empty());
@@ -195,6 +199,7 @@ TEST_F(UpdateSessionTest, NoServiceMeansStatusTwoAndNoNewCheckDate) {
   for (const auto& r : session.rows()) {
     EXPECT_EQ(r.state, kRowUpToDate);
     EXPECT_EQ(r.newVersionText, "");
+    EXPECT_EQ(r.failureKey, "update_fail_no_link");
   }
   EXPECT_FALSE(reports_.buttonShown);
   EXPECT_EQ(session.lastCheckDate(), "2020-1-1");

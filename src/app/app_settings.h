@@ -1,0 +1,29 @@
+#pragma once
+// The program's own settings beside the data files: the language choice
+// ("LANGUAGE", the language id in decimal) and the skin (tone and accent).
+// They live in an INI file under $XDG_CONFIG_HOME, read afresh on every call
+// so that a second process or a test sees what was stored last.
+#include <QString>
+#include <optional>
+
+#include "skin/skin_theme.h"
+
+namespace kavro::app {
+
+inline constexpr char kLanguageKey[] = "LANGUAGE";
+inline constexpr char kSkinToneKey[] = "SKIN_TONE";
+inline constexpr char kSkinAccentKey[] = "SKIN_ACCENT";
+
+// "$XDG_CONFIG_HOME/<product>/settings.ini" ($HOME/.config when unset).
+QString settingsFilePath();
+
+// The stored language id; none when missing or not a decimal number.
+std::optional<int> storedLanguageId();
+// Stores the id; false when the file could not be written.
+bool storeLanguageId(int id);
+
+// The stored skin; the dark look with the layout accent when nothing usable is stored.
+skin::SkinTheme storedSkinTheme();
+bool storeSkinTheme(const skin::SkinTheme& theme);
+
+}  // namespace kavro::app
