@@ -275,6 +275,19 @@ TEST_F(MousePageTest, EveryNamedControlIsOnThePageAndThePageRendersInBothLanguag
   render("lan_en.xml", "mouse_page_en.png");
   render("lan_cn.xml", "mouse_page_cn.png");
   render("lan_en.xml", "mouse_page_back_en.png");
+  // The key assignment and macro tabs hold their panels.
+  mouse()->setKeyAssignments([&] {
+    auto list = mouse()->keyAssignments();
+    list[mouse::kButtonM8].code = {0x20, 0x01, 0x3E};
+    return list;
+  }());
+  if (auto* keys = panels::CKeySetControlUI::panelOf(mouse())) keys->selectKey(static_cast<int>(mouse::kButtonM8));
+  for (const char* tab : {"key_Op_tab", "macro_Op_tab"}) {
+    select(tab);
+    render("lan_en.xml", (std::string("mouse_page_") + tab + "_en.png").c_str());
+    render("lan_cn.xml", (std::string("mouse_page_") + tab + "_cn.png").c_str());
+  }
+  skin::CResourceManager::GetInstance().LoadLanguage(QStringLiteral("lan_en.xml"));
 }
 
 }  // namespace
