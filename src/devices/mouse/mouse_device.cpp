@@ -135,7 +135,10 @@ void CHalvionMouseDevice::refreshKeyCaptions() {
     // The tooltip names the button (its control name is its language key)
     // and, when it was given another function, that function.
     QString tip = rm.ResolveText(b->GetName());
-    if (changed) tip += QLatin1Char('\n') + rm.ResolveText(QString::fromLatin1(kKeySetTextKey)) + assignedName(assignments_[p].code);
+    if (changed) {
+      tip += QLatin1Char('\n') + rm.ResolveText(QString::fromLatin1(kKeySetTextKey)) +
+             assignedName(assignments_[p].code);
+    }
     b->SetToolTip(tip);
   }
 }
