@@ -29,6 +29,12 @@ class IKeyAssignTarget {
   // The key position a button of the device picture stands for; -1 when the
   // control is no key of this device.
   virtual int keyPositionOf(const skin::CControlUI* control) const = 0;
+  // The language key naming the key at a position, for the panel's title;
+  // empty when the picture's own key caption names it well enough.
+  virtual std::string keyTitle(int position) const {
+    (void)position;
+    return {};
+  }
   // The function names shown on the keys of the picture follow the table.
   virtual void refreshKeyLabels() = 0;
   // Queues the key table for the device. 1 when queued.

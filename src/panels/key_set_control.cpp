@@ -137,9 +137,13 @@ void CKeySetControlUI::selectKey(int position) {
   position_ = position;
   working_ = list[static_cast<std::size_t>(position)].code;
   showCode(working_);
-  // The title names the key being edited.
+  // The title names the key being edited: the device's name for it, or the
+  // caption of its key on the picture.
+  const std::string title = target_->keyTitle(position);
   CControlUI* button = device_ ? device_->keyButton(static_cast<std::size_t>(position)) : nullptr;
-  if (auto* label = find<CControlUI>(kSelectedKeyLabel)) label->SetText(button ? button->GetText() : QString());
+  if (auto* label = find<CControlUI>(kSelectedKeyLabel)) {
+    label->SetText(!title.empty() ? QString::fromStdString(title) : button ? button->GetText() : QString());
+  }
 }
 
 void CKeySetControlUI::showCode(const macros::KeyCode& code) {

@@ -34,6 +34,11 @@ const std::array<std::string_view, kButtonCount> kButtonControlNames = {
     "mouse_key_DPI_add", "mouse_key_DPI_sub", "mouse_key_DPI_loop", "keyboard_key_GM",  "mouse_key_M8_key",
 };
 
+int positionOfDefaultCode(const KeyCodeBytes& code) {
+  const auto it = std::find(kDefaultButtonCodes.begin(), kDefaultButtonCodes.end(), code);
+  return it == kDefaultButtonCodes.end() ? -1 : static_cast<int>(it - kDefaultButtonCodes.begin());
+}
+
 int buttonPositionOfControl(std::string_view controlName) {
   const auto it = std::find(kButtonControlNames.begin(), kButtonControlNames.end(), controlName);
   return it == kButtonControlNames.end() ? -1 : static_cast<int>(it - kButtonControlNames.begin());

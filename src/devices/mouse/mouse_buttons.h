@@ -42,6 +42,9 @@ extern const std::array<KeyCodeBytes, kButtonCount> kDefaultButtonCodes;
 // The page's button control of every position.
 extern const std::array<std::string_view, kButtonCount> kButtonControlNames;
 
+// The position whose factory code is `code`, or -1.
+int positionOfDefaultCode(const KeyCodeBytes& code);
+
 // The position of a button control name, or -1.
 int buttonPositionOfControl(std::string_view controlName);
 

@@ -4,8 +4,10 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStringList>
 
 #include "devices/discovery/device_tables.h"
+#include "devices/keyboard/keyboard_captions.h"
 #include "macros/macro_files.h"
 #include "platform/debug.h"
 #include "profiles/json_file.h"
@@ -27,6 +29,8 @@ constexpr char kProfilePanel[] = "DeviceProfileItem";
 constexpr char kLightPanel[] = "LightControlItem";
 constexpr char kMacroPanel[] = "MacroControlItem";
 constexpr char kKeySetPanel[] = "KeySetControlItem";
+// Language key of the text before an assigned function in a tooltip.
+constexpr char kKeySetTextKey[] = "Key_Set";
 // The mouse's LEDs at most (the running glow's zones name LEDs up to 18).
 constexpr int kMaxMouseLeds = 19;
 
@@ -97,13 +101,14 @@ void CHalvionMouseDevice::initPage() {
     std::lock_guard<std::mutex> lock(dataLockA_);
     preview_ = mouse::MousePreview(static_cast<size_t>(leds));
   }
-  bindPanels({QString::fromLatin1(kProfilePanel), QString::fromLatin1(kLightPanel), QString::fromLatin1(kMacroPanel),
-              QString::fromLatin1(kKeySetPanel), QString::fromLatin1(kShootPanelName)});
   for (size_t p = 0; p < mouse::kButtonCount; ++p) {
     const QString name = QString::fromLatin1(mouse::kButtonControlNames[p].data(),
                                               static_cast<int>(mouse::kButtonControlNames[p].size()));
     keyButtons[p] = qobject_cast<widgets::CDeviceKeyButtonUI*>(FindControlByName(name));
   }
+  // The panels find the buttons of the picture when they bind.
+  bindPanels({QString::fromLatin1(kProfilePanel), QString::fromLatin1(kLightPanel), QString::fromLatin1(kMacroPanel),
+              QString::fromLatin1(kKeySetPanel), QString::fromLatin1(kShootPanelName)});
   ForEach([this](skin::CControlUI* c) {
     if (c->GetClass() != QLatin1String(kKeyButtonClass)) return;
     auto* button = qobject_cast<widgets::CDeviceKeyButtonUI*>(c);
@@ -121,15 +126,37 @@ void CHalvionMouseDevice::initPage() {
 }
 
 void CHalvionMouseDevice::refreshKeyCaptions() {
+  auto& rm = skin::CResourceManager::GetInstance();
   for (size_t p = 0; p < mouse::kButtonCount; ++p) {
     widgets::CDeviceKeyButtonUI* b = keyButton(p);
     if (!b) continue;
     const bool changed = p < assignments_.size() && assignments_[p].code != assignments_[p].defaultCode;
     b->setKeyMarkHidden(!changed);
-    // The tooltip names the button: its control name is its language key.
-    auto& rm = skin::CResourceManager::GetInstance();
-    b->SetToolTip(rm.ResolveText(b->GetName()));
+    // The tooltip names the button (its control name is its language key)
+    // and, when it was given another function, that function.
+    QString tip = rm.ResolveText(b->GetName());
+    if (changed) {
+      tip += QLatin1Char('\n') + rm.ResolveText(QString::fromLatin1(kKeySetTextKey)) +
+             assignedName(assignments_[p].code);
+    }
+    b->SetToolTip(tip);
   }
+}
+
+// A function of the mouse's own buttons is named after its button; any
+// other function as the keyboard page names it.
+QString CHalvionMouseDevice::assignedName(const profiles::KeyCodeBytes& code) const {
+  auto& rm = skin::CResourceManager::GetInstance();
+  const int own = mouse::positionOfDefaultCode(code);
+  if (own >= 0) {
+    const std::string_view key = mouse::kButtonControlNames[static_cast<size_t>(own)];
+    return rm.ResolveText(QString::fromLatin1(key.data(), static_cast<int>(key.size())));
+  }
+  const keyboard::FunctionName name = keyboard::functionName(code, macroNames_);
+  QStringList parts;
+  for (const std::string& key : name.nameKeys) parts << rm.ResolveText(QString::fromStdString(key));
+  if (!name.text.empty()) parts << QString::fromStdString(name.text);
+  return parts.join(QLatin1Char('+'));
 }
 
 std::string CHalvionMouseDevice::recoilFactoryFolder() const { return folderOf(defaultDataPath()); }

@@ -21,6 +21,7 @@
 
 #include "devices/device_base.h"
 #include "devices/device_worker.h"
+#include "devices/key_assign_target.h"
 #include "devices/mouse/mouse_buttons.h"
 #include "devices/mouse/mouse_io.h"
 #include "devices/mouse/mouse_preview.h"
@@ -45,7 +46,7 @@ constexpr int kMousePreviewClosedIdleMs = 100;
 // Registers the mouse page class with the control factory.
 void registerMouseDevice();
 
-class CHalvionMouseDevice : public CHalvionUSBDevice {
+class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   Q_OBJECT
  public:
   explicit CHalvionMouseDevice(QWidget* parent = nullptr);
@@ -82,6 +83,18 @@ class CHalvionMouseDevice : public CHalvionUSBDevice {
   void reloadProfile() override;
   void setLightParams(const DeviceLightParams& params) override;
   bool arriving() const override { return arriving_; }
+
+  // Key table and macros, for the key assignment and macro panels
+  // (mouse_device_targets.cpp).
+  std::vector<profiles::KeyAssignment> keyAssignmentList() const override { return assignments_; }
+  void storeKeyAssignments(const std::vector<profiles::KeyAssignment>& list) override;
+  int keyPositionOf(const skin::CControlUI* control) const override;
+  void refreshKeyLabels() override { refreshKeyCaptions(); }
+  int writeKeyTable() override { return writeKeyAssignments(); }
+  std::string macroFolder() const override { return userDataFolder(); }
+  void macroListChanged() override;
+  int downloadMacros(std::function<void(int result)> failed) override;
+  std::string keyTitle(int position) const override;
 
   // ---- mouse operations ---------------------------------------------------------
   void loadProfile();
@@ -149,6 +162,7 @@ class CHalvionMouseDevice : public CHalvionUSBDevice {
   void readProfileDocuments();
   void storeLightState(const profiles::LightSetting& light);
   void publishFrame();
+  QString assignedName(const profiles::KeyCodeBytes& code) const;
   // mouse_device_io.cpp
   void arrived(const mouse::DeviceTables* tables);
   void buildPositionMap();
@@ -156,6 +170,8 @@ class CHalvionMouseDevice : public CHalvionUSBDevice {
   void applySettingsRead(const mouse::SettingsBlock& block);
   mouse::SettingsSource settingsSource() const;
   void showConnectionHint(uint8_t state);
+  // Posts the macro download; failed hears every outcome but success.
+  int postMacroDownload(std::function<void(int result)> failed);
   // mouse_device_view.cpp
   void showStage(size_t stage);
   void showStageChecks();

@@ -195,11 +195,27 @@ int CHalvionMouseDevice::resetKeyAssignments() {
 
 // ---- macros ---------------------------------------------------------------------
 
-int CHalvionMouseDevice::writeMacros() {
-  if (!channel.isConnected()) return 0;
+int CHalvionMouseDevice::writeMacros() { return postMacroDownload({}); }
+
+// The image is planned here first with the memory size of this connection:
+// macros that do not fit, or no image at all, are answered at once and the
+// mouse is not touched. The worker refreshes the device information and
+// plans again before it sends.
+int CHalvionMouseDevice::postMacroDownload(std::function<void(int result)> failed) {
   const macros::MacroSource source = macros::loadMacroSource(userDataFolder());
+  macros::MacroDownload plan;
+  if (source.hasIndex) {
+    uint8_t units = tables_.info[transport::kDeviceInfoFixed];
+    if (units == 0) units = transport::kDeviceInfoFixedValue;
+    plan = macros::planMacroDownload(source.macros, units);
+    if (plan.overflow > 0 || plan.image.empty()) {
+      macroResult_ = plan.overflow > 0 ? plan.overflow : mouse::kMacrosFailed;
+      dbg::printf("mouse macro download not sent: %d\n", macroResult_);
+      return macroResult_;
+    }
+  }
   mouse::DeviceTables tables = tables_;
-  postCommands<InfoWrite>(
+  const bool posted = postCommands<InfoWrite>(
       [tables, source](transport::HidChannel& ch) mutable {
         InfoWrite w;
         const mouse::SequenceResult s = mouse::downloadMacros(ch, tables, source);
@@ -210,17 +226,20 @@ int CHalvionMouseDevice::writeMacros() {
         w.info = tables.info;
         return w;
       },
-      [this](InfoWrite& w) {
+      [this, failed](InfoWrite& w) {
         tables_.info = w.info;
         macroResult_ = w.code;
-        if (w.code != mouse::kMacrosSent) dbg::printf("mouse macro download: %d\n", w.code);
+        if (w.code == mouse::kMacrosSent) return;
+        dbg::printf("mouse macro download: %d\n", w.code);
+        if (failed) failed(w.code);
       });
-  if (!source.hasIndex) return 0;
-  uint8_t units = tables_.info[transport::kDeviceInfoFixed];
-  if (units == 0) units = transport::kDeviceInfoFixedValue;
-  const macros::MacroDownload plan = macros::planMacroDownload(source.macros, units);
-  if (plan.overflow > 0) return plan.overflow;
-  return plan.image.empty() ? -1 : 0;
+  // Nothing reached the mouse (no connection): a caller that waits for the
+  // outcome hears so rather than taking silence for success.
+  if (!posted && source.hasIndex) {
+    macroResult_ = mouse::kMacrosFailed;
+    if (failed) failed(kResultNoAnswer);
+  }
+  return mouse::kMacrosSent;
 }
 
 // ---- power and link -------------------------------------------------------------
