@@ -211,7 +211,7 @@ TEST_F(DeviceBusTest, SetLightingReachesTheKeyboardThePanelAndTheListeners) {
   // A change made in the window is announced as well.
   log.changes.clear();
   panel->setBrightness(1);
-  window->GetPaintManager().SendNotify(window->FindControl("deng_light_slider"), skin::DUI_MSGTYPE_VALUECHANGED);
+  window->GetPaintManager().SendNotify(pageControl("deng_light_slider"), skin::DUI_MSGTYPE_VALUECHANGED);
   EXPECT_TRUE(waitFor([&] { return log.sawChange("Brightness", 1); }));
 }
 
