@@ -19,7 +19,8 @@
 namespace kavro::app {
 
 namespace {
-// Charging state byte: the battery is being charged.
+// Charging state byte: on outside power without a battery, being charged.
+constexpr uint8_t kPowered = 0;
 constexpr uint8_t kChargingNow = 1;
 // Connection states of the mouse's link in which it does not take commands.
 constexpr uint8_t kLinkAsleep = 1;
@@ -84,10 +85,17 @@ bool MouseScriptAdapter::selectDpiStage(devices::CHalvionUSBDevice& device, int 
 
 // ---- mousepad -----------------------------------------------------------------
 
+// A pad that runs from its cable reports a full level it does not have: its
+// battery is only what a pad on battery or charging reports.
+PowerReading padPowerFromStatus(const std::array<uint8_t, devices::kPowerStatusBytes>& status) {
+  if (status[devices::kStatusCharging] == kPowered) return {};
+  return powerFromStatus(status, false);
+}
+
 PowerReading MousepadScriptAdapter::power(devices::CHalvionUSBDevice& device) const {
   std::array<uint8_t, devices::kPowerStatusBytes> status{};
   PowerReading r;
-  if (device.lastPowerStatus(&status)) r = powerFromStatus(status, false);
+  if (device.lastPowerStatus(&status)) r = padPowerFromStatus(status);
   r.connected = device.isAnswering();
   return r;
 }

@@ -14,6 +14,8 @@ namespace kavro::app {
 // The reading of a 6-byte power status block; with wireless, the link
 // state byte decides Connected (asleep or lost: not connected).
 PowerReading powerFromStatus(const std::array<uint8_t, devices::kPowerStatusBytes>& status, bool wireless);
+// The mousepad's reading: no battery while it runs from its cable.
+PowerReading padPowerFromStatus(const std::array<uint8_t, devices::kPowerStatusBytes>& status);
 
 class MouseScriptAdapter : public DeviceScriptAdapter {
  public:

@@ -87,6 +87,11 @@ TEST(PowerReading, TheStatusBlockGivesBatteryChargingAndLink) {
   }
   status[mouse::kStatusConnectionByte] = 4;  // battery low: still there
   EXPECT_TRUE(powerFromStatus(status, true).connected);
+
+  // A pad on its cable has no battery, whatever level it reports.
+  const std::array<uint8_t, devices::kPowerStatusBytes> pad{100, 0, 0, 0, 0, 1};
+  EXPECT_EQ(padPowerFromStatus(pad).battery, -1);
+  EXPECT_EQ(padPowerFromStatus({70, 1, 0, 0, 0, 0}).battery, 70);
 }
 
 class DeviceKindsBusTest : public test::MainWndFixture {
@@ -120,7 +125,9 @@ class DeviceKindsBusTest : public test::MainWndFixture {
     scripts.reset();
     MainWndFixture::TearDown();
     for (auto* e : {&mouseEmulator, &headsetEmulator}) {
-      if (*e) EXPECT_EQ((*e)->violations(), 0u);
+      if (*e) {
+        EXPECT_EQ((*e)->violations(), 0u);
+      }
       e->reset();
     }
     client.reset();
