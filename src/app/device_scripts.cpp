@@ -258,6 +258,10 @@ CommandDone DeviceScriptService::commandAnswer(uint64_t id, const std::string& k
   return [self, id, kind, failure](int result) {
     if (!self) return;
     if (result == transport::kCmdOk) return self->finish(id, CallResult{});
+    // A device unplugged while its command ran is gone, not silent.
+    const auto it = self->pending_.find(id);
+    if (it != self->pending_.end() && (!it->second.device || !it->second.device->channel.isConnected()))
+      return self->finish(id, CallResult::failed(cli::kErrorNoDevice, "the device has gone"));
     const bool silent = transport::isNoAnswerResult(result);
     self->finish(id, CallResult::failed(cli::kErrorDevice, silent ? "the " + kind + " does not answer" : failure));
   };

@@ -11,6 +11,8 @@
 #include <QDBusReply>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include "../devices/headset/headset_test_env.h"
 #include "app/dbus_devices.h"
 #include "app/device_script_adapter_kinds.h"
@@ -267,6 +269,20 @@ TEST_F(DeviceKindsBusTest, RefusedStagesAndPresetsChangeNothingAndSayWhy) {
   EXPECT_EQ(m->currentStage(), stage);
   EXPECT_EQ(mouseEmulator->firmware().memory(sim::Area::Settings), memory);
   EXPECT_EQ(headset()->audioSettings().eqType, eqType);
+}
+
+// The mouse's own write never comes back once it is gone: the request
+// still ends, with an error.
+TEST_F(DeviceKindsBusTest, AMouseUnpluggedBeforeItAnswersEndsTheRequest) {
+  mouseEmulator->firmware().addFault(sim::Fault{sim::FaultKind::Slow, -1, 0, 3000});
+  std::optional<cli::CallResult> result;
+  scripts->setDpiStage("mouse", mouse()->currentStage() == 2 ? 1 : 2, [&](const cli::CallResult& r) { result = r; });
+  ASSERT_FALSE(result);
+  mouseEmulator->unplug();
+  ASSERT_TRUE(waitFor([&] { return result.has_value(); }, 10000));
+  // Which error depends on whether the removal or the failed read is seen
+  // first; either way the request is not reported as done.
+  EXPECT_TRUE(result->errorName == cli::kErrorNoDevice || result->errorName == cli::kErrorDevice) << result->errorName;
 }
 
 TEST_F(DeviceKindsBusTest, DpiEqAndBatteryCommandsGoToTheRunningWindow) {
