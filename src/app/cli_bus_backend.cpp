@@ -128,6 +128,11 @@ cli::CallResult BusBackend::setEqualiserPreset(const std::string& kind, int pres
 // ---- in this process ------------------------------------------------------------
 
 cli::CallResult LocalBackend::listDevices(std::vector<cli::DeviceRecord>* out) {
+  // The reads queued at arrival (the first power poll) come back first, so
+  // a battery is known rather than -1.
+  for (const std::string& kind : service_.readyKinds()) {
+    waitFor([&](ScriptDone done) { service_.afterQueue(kind, done); });
+  }
   *out = service_.snapshots();
   return {};
 }

@@ -112,6 +112,8 @@ class HeadlessProgram {
  private:
   void startDemo() {
     if (simulate_.empty()) return;
+    // The demo headset's audio goes to the simulated card, as in the window.
+    if (!qEnvironmentVariableIsSet("KAVRO_AUDIO_SIM")) qputenv("KAVRO_AUDIO_SIM", "1");
 #ifdef KAVRO_HAVE_SIM
     std::string error;
     if (!sim::startDemo(simulate_, &error, sim::defaultDemoStateFolder())) dbg::printf("--simulate: %s\n", error.c_str());

@@ -1,4 +1,5 @@
 #include "app/device_script_adapter.h"
+#include "app/device_script_adapter_kinds.h"
 
 #include <array>
 #include <cstdio>
@@ -59,11 +60,10 @@ LightLimits DeviceScriptAdapter::lightLimits(devices::CHalvionUSBDevice& device)
 }
 
 DeviceScriptAdapter* adapterForKindIndex(size_t kindIndex) {
-  // The keyboard has no battery and no kind-only commands; the other kinds
-  // get their own adapters with their device classes.
+  // The keyboard has no battery and no kind-only commands: the base serves it.
   static std::array<std::unique_ptr<DeviceScriptAdapter>, kKindNames.size()> adapters = {
-      std::make_unique<DeviceScriptAdapter>(kKindNames[0]), std::make_unique<DeviceScriptAdapter>(kKindNames[1]),
-      std::make_unique<DeviceScriptAdapter>(kKindNames[2]), std::make_unique<DeviceScriptAdapter>(kKindNames[3])};
+      std::make_unique<MouseScriptAdapter>(kKindNames[0]), std::make_unique<DeviceScriptAdapter>(kKindNames[1]),
+      std::make_unique<MousepadScriptAdapter>(kKindNames[2]), std::make_unique<HeadsetScriptAdapter>(kKindNames[3])};
   return kindIndex < adapters.size() ? adapters[kindIndex].get() : nullptr;
 }
 

@@ -49,9 +49,13 @@ class DeviceScriptAdapter {
   // Number of DPI stages / equaliser presets; 0 when the kind has none.
   virtual int dpiStageCount(devices::CHalvionUSBDevice&) const { return 0; }
   virtual int equaliserPresetCount(devices::CHalvionUSBDevice&) const { return 0; }
+  // Why a stage inside the count cannot be selected now (it is switched
+  // off); empty when it can.
+  virtual std::string dpiStageRefusal(devices::CHalvionUSBDevice&, int) const { return {}; }
   // Selects a stage or preset (already checked against the count) through
   // the device's own code path; done runs on the window thread with the
-  // result. False when nothing was queued (the device is not open).
+  // result (it may run before the call returns). False, and done does not
+  // run, when nothing was queued (the device is not open).
   virtual bool selectDpiStage(devices::CHalvionUSBDevice&, int, CommandDone) { return false; }
   virtual bool selectEqualiserPreset(devices::CHalvionUSBDevice&, int, CommandDone) { return false; }
 

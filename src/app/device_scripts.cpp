@@ -7,6 +7,7 @@
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
 #include "devices/device_option.h"
+#include "transport/sequence_result.h"
 #ifdef KAVRO_HAVE_PANELS
 #include "panels/device_profile.h"
 #include "panels/light_control.h"
@@ -212,12 +213,12 @@ void DeviceScriptService::setDpiStage(const std::string& kind, int stage, Script
   const int count = adapter->dpiStageCount(*d);
   if (count <= 0) return done(CallResult::failed(cli::kErrorDevice, "this mouse offers no DPI stages to scripts"));
   if (stage < 0 || stage >= count) return done(CallResult::failed(cli::kErrorOutOfRange, outOfRange("DPI stage", stage, count - 1)));
-  QPointer<DeviceScriptService> self(this);
-  const bool queued = adapter->selectDpiStage(*d, stage, [self, d = QPointer(d), done](int result) {
-    if (result != transport::kCmdOk) return done(CallResult::failed(cli::kErrorDevice, "the mouse did not take the stage"));
-    if (self && d) self->answerAfterQueue(d, done);
-  });
-  if (!queued) done(CallResult::failed(cli::kErrorDevice, "the mouse did not take the stage"));
+  const std::string refusal = adapter->dpiStageRefusal(*d, stage);
+  if (!refusal.empty()) return done(CallResult::failed(cli::kErrorOutOfRange, refusal));
+  const uint64_t id = track(d, std::move(done));
+  const std::string failure = "the mouse did not take the stage";
+  if (!adapter->selectDpiStage(*d, stage, commandAnswer(id, kind, failure)))
+    finish(id, CallResult::failed(cli::kErrorDevice, failure));
 }
 
 void DeviceScriptService::setEqualiserPreset(const std::string& kind, int preset, ScriptDone done) {
@@ -230,19 +231,47 @@ void DeviceScriptService::setEqualiserPreset(const std::string& kind, int preset
   if (count <= 0) return done(CallResult::failed(cli::kErrorDevice, "this headset offers no equaliser presets to scripts"));
   if (preset < 0 || preset >= count)
     return done(CallResult::failed(cli::kErrorOutOfRange, outOfRange("equaliser preset", preset, count - 1)));
-  const bool queued = adapter->selectEqualiserPreset(*d, preset, [done](int result) {
-    done(result == transport::kCmdOk ? CallResult{}
-                                     : CallResult::failed(cli::kErrorDevice, "the headset did not take the preset"));
-  });
-  if (!queued) done(CallResult::failed(cli::kErrorDevice, "the headset did not take the preset"));
+  const uint64_t id = track(d, std::move(done));
+  const std::string failure = "the headset did not take the preset";
+  if (!adapter->selectEqualiserPreset(*d, preset, commandAnswer(id, kind, failure)))
+    finish(id, CallResult::failed(cli::kErrorDevice, failure));
+}
+
+void DeviceScriptService::afterQueue(const std::string& kind, ScriptDone done) {
+  CallResult error;
+  devices::CHalvionUSBDevice* d = deviceOrError(kind, &error);
+  if (!d) return done(error);
+  answerAfterQueue(d, std::move(done));
+}
+
+uint64_t DeviceScriptService::track(devices::CHalvionUSBDevice* device, ScriptDone done) {
+  const uint64_t id = nextId_++;
+  pending_[id] = Pending{device, std::move(done), nowMs()};
+  checkTimer_.start();
+  return id;
+}
+
+// The answer of a kind-only command by its result: a device that has not
+// answered says so, any other failure is the command's own.
+CommandDone DeviceScriptService::commandAnswer(uint64_t id, const std::string& kind, const std::string& failure) {
+  QPointer<DeviceScriptService> self(this);
+  return [self, id, kind, failure](int result) {
+    if (!self) return;
+    if (result == transport::kCmdOk) return self->finish(id, CallResult{});
+    // A device unplugged while its command ran is gone, not silent.
+    const auto it = self->pending_.find(id);
+    if (it != self->pending_.end() && (!it->second.device || !it->second.device->channel.isConnected()))
+      return self->finish(id, CallResult::failed(cli::kErrorNoDevice, "the device has gone"));
+    const bool silent = transport::isNoAnswerResult(result);
+    self->finish(id, CallResult::failed(cli::kErrorDevice, silent ? "the " + kind + " does not answer" : failure));
+  };
 }
 
 // The queue runs in order, so an empty sequence posted now comes back after
 // the commands posted before it; by then the device's answering state says
 // whether they went through.
 void DeviceScriptService::answerAfterQueue(devices::CHalvionUSBDevice* device, ScriptDone done) {
-  const uint64_t id = nextId_++;
-  pending_[id] = Pending{device, std::move(done), nowMs()};
+  const uint64_t id = track(device, std::move(done));
   QPointer<DeviceScriptService> self(this);
   QPointer<devices::CHalvionUSBDevice> d(device);
   const bool posted = device->postCommands<devices::CommandOutcome>(
@@ -253,8 +282,7 @@ void DeviceScriptService::answerAfterQueue(devices::CHalvionUSBDevice* device, S
         self->finish(id, answering ? CallResult{} : CallResult::failed(cli::kErrorDevice, "the device does not answer"));
       },
       devices::SequenceKind::Background);
-  if (!posted) return finish(id, CallResult::failed(cli::kErrorNoDevice, "the device has gone"));
-  checkTimer_.start();
+  if (!posted) finish(id, CallResult::failed(cli::kErrorNoDevice, "the device has gone"));
 }
 
 void DeviceScriptService::finish(uint64_t id, const CallResult& result) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/cli_run.h"
+#include "app/device_script_adapter.h"
 
 namespace kavro::devices {
 class CHalvionUSBDevice;
@@ -54,6 +55,9 @@ class DeviceScriptService : public QObject {
   void setLighting(const std::string& kind, const cli::LightValues& values, ScriptDone done);
   void setDpiStage(const std::string& kind, int stage, ScriptDone done);
   void setEqualiserPreset(const std::string& kind, int preset, ScriptDone done);
+  // Answers once the commands queued so far on the kind's device have come
+  // back (the power poll of an arrival, for example).
+  void afterQueue(const std::string& kind, ScriptDone done);
 
   // Requests waiting for their device.
   size_t pendingCount() const { return pending_.size(); }
@@ -63,6 +67,9 @@ class DeviceScriptService : public QObject {
   devices::CHalvionUSBDevice* deviceOrError(const std::string& kind, cli::CallResult* error) const;
   // Answers done once the commands queued so far on the device have come back.
   void answerAfterQueue(devices::CHalvionUSBDevice* device, ScriptDone done);
+  // Keeps done until finish(id); a device that goes or stays silent ends it.
+  uint64_t track(devices::CHalvionUSBDevice* device, ScriptDone done);
+  CommandDone commandAnswer(uint64_t id, const std::string& kind, const std::string& failure);
   void finish(uint64_t id, const cli::CallResult& result);
   void checkPending();
   devices::CDeviceManager* manager() const;

@@ -185,10 +185,16 @@ void CHalvionUSBDevice::pollStatus() {
       [this](StatusRead& r) {
         statusPollPending_ = false;
         if (r.result != transport::kCmdOk) return;  // a failed read changes nothing
+        notePowerStatus(r.status);
         if (powerControl) powerControl->setStatus(r.status);
         sendToOwner(kMsgPowerStatus, r.status[kPowerEventByte], 0);
       },
       SequenceKind::StateRead);
+}
+
+bool CHalvionUSBDevice::lastPowerStatus(std::array<uint8_t, kPowerStatusBytes>* out) const {
+  if (powerStatusRead_) *out = powerStatus_;
+  return powerStatusRead_;
 }
 
 void CHalvionUSBDevice::sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lParam) {
@@ -239,6 +245,7 @@ void CHalvionUSBDevice::commandInterfaceOpened() {
   ++connection_;
   sequencesPending_ = 0;
   statusPollPending_ = false;
+  powerStatusRead_ = false;
   framePending_ = false;
   if (!answering_) {
     answering_ = true;

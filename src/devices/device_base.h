@@ -241,6 +241,9 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   // A copy of the colour model (taken under the lighting lock).
   std::vector<lighting::LedColor> ledSnapshot() const;
   CMpDevicePowerUI* getPowerControl() const { return powerControl; }
+  // The status block of the last successful power poll of this connection;
+  // false before the first one.
+  bool lastPowerStatus(std::array<uint8_t, kPowerStatusBytes>* out) const;
   const DeviceInterfaceRow& getInterfaceRow() const { return interfaceRow; }
   widgets::CDeviceKeyButtonUI* keyButton(size_t n) const { return n < keyButtons.size() ? keyButtons[n] : nullptr; }
   widgets::CDeviceKeyButtonUI* lightButton(size_t n) const {
@@ -275,6 +278,11 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   CMpDevicePowerUI* powerControl = nullptr;
 
  protected:
+  // Keeps a status block read by a subclass's own power poll (see lastPowerStatus).
+  void notePowerStatus(const std::array<uint8_t, kPowerStatusBytes>& status) {
+    powerStatus_ = status;
+    powerStatusRead_ = true;
+  }
   // The lighting engine state and parameters; guarded by lightMutex_.
   lighting::EngineState engine_;
   lighting::LightParams params_;
@@ -325,6 +333,8 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   bool answering_ = true;
   int sequencesPending_ = 0;  // posted and not yet back, light frames aside
   bool statusPollPending_ = false;
+  bool powerStatusRead_ = false;
+  std::array<uint8_t, kPowerStatusBytes> powerStatus_{};
   bool framePending_ = false;
   std::mutex frameMutex_;
   std::vector<uint8_t> nextFrame_;  // the newest frame waiting for the worker

@@ -10,18 +10,14 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusReply>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-
-#include <signal.h>
-
-#include <sstream>
 
 #include "app/dbus_devices.h"
 #include "app/device_scripts.h"
 #include "app/inter_program.h"
 #include "main_wnd_fixture.h"
+#include "private_bus.h"
 #include "panels/device_profile.h"
 #include "panels/light_control.h"
 #include "sim/firmware.h"
@@ -34,28 +30,9 @@ namespace {
 
 constexpr char kKeyboardPath[] = "/com/kavro/Config/devices/keyboard";
 constexpr char kProps[] = "org.freedesktop.DBus.Properties";
-constexpr int kCommandLimitMs = 60000;
+using test::kCommandLimitMs;
 
-// One private session bus for the whole program, in place before anything
-// touches the session bus.
-class PrivateBus : public ::testing::Environment {
- public:
-  void SetUp() override {
-    QProcess daemon;
-    daemon.start("dbus-daemon", {"--session", "--fork", "--print-address=1", "--print-pid=1"});
-    ASSERT_TRUE(daemon.waitForFinished(10000));
-    const QStringList lines = QString::fromUtf8(daemon.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_GE(lines.size(), 2);
-    address = lines[0].trimmed();
-    pid = lines[1].trimmed().toInt();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-  }
-  void TearDown() override {
-    if (pid > 0) ::kill(pid, SIGTERM);
-  }
-  static inline QString address;
-  static inline int pid = 0;
-};
+using test::PrivateBus;
 [[maybe_unused]] auto* const privateBus = ::testing::AddGlobalTestEnvironment(new PrivateBus);
 
 bool waitFor(const std::function<bool()>& done, int limitMs = 5000) { return test::waitFor(done, limitMs); }
@@ -234,7 +211,7 @@ TEST_F(DeviceBusTest, SetLightingReachesTheKeyboardThePanelAndTheListeners) {
   // A change made in the window is announced as well.
   log.changes.clear();
   panel->setBrightness(1);
-  window->GetPaintManager().SendNotify(window->FindControl("deng_light_slider"), skin::DUI_MSGTYPE_VALUECHANGED);
+  window->GetPaintManager().SendNotify(pageControl("deng_light_slider"), skin::DUI_MSGTYPE_VALUECHANGED);
   EXPECT_TRUE(waitFor([&] { return log.sawChange("Brightness", 1); }));
 }
 
@@ -315,33 +292,9 @@ TEST_F(DeviceBusTest, UnplugRemovesTheObjectAndEndsWaitingRequests) {
 
 namespace {
 
-struct CommandRun {
-  int exitCode = -1;
-  QString out, err;
-};
-
-// Runs kavro-config while this thread's loop keeps serving the bus.
-CommandRun runCommand(const QStringList& args, const QProcessEnvironment& env) {
-  QProcess p;
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral(KAVRO_CONFIG_EXE), args);
-  CommandRun r;
-  if (!p.waitForStarted(10000)) return r;
-  waitFor([&] { return p.state() == QProcess::NotRunning; }, kCommandLimitMs);
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
-
-Json::Value parseJson(const QString& text) {
-  Json::Value v;
-  Json::CharReaderBuilder b;
-  std::string errors;
-  std::istringstream in(text.toStdString());
-  EXPECT_TRUE(Json::parseFromStream(b, in, &v, &errors)) << errors;
-  return v;
-}
+using test::CommandRun;
+using test::parseJson;
+using test::runCommand;
 
 }  // namespace
 

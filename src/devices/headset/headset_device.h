@@ -71,11 +71,16 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
 
   // ---- audio operations (the voice panels through the main window) ---------
   // 1..12 a fixed preset, 13 the custom equaliser; anything else nothing.
-  void selectEqPreset(int preset);
+  // applied, when given, gets on the window thread whether the chip took
+  // the bands (false at once for a number that is no preset).
+  void selectEqPreset(int preset, std::function<void(bool ok)> applied = {});
+  // Runs done on the window thread once the audio jobs posted before it have
+  // run; ready says whether the library runs and has the headset's card.
+  void afterAudio(std::function<void(bool ready)> done);
   // Band 0..9 to a gain; a fixed preset switches to the custom equaliser first.
   void changeBand(int band, int gain);
   // The preset selected in the panel's list goes to the chip.
-  void applyUserPreset();
+  void applyUserPreset(std::function<void(bool ok)> applied = {});
   // Saves the bands as a user preset named by the panel's name edit (empty:
   // the selected preset takes them). 1 saved, 0 name taken, -1 list full or
   // nothing selected.
@@ -165,7 +170,7 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void showUserPresets();
   void showBands(bool enabled);
   void showLevelTexts();
-  void sendBands(bool enableEq);
+  void sendBands(bool enableEq, std::function<void(bool ok)> applied = {});
   void notice(const QString& key);
 
   profiles::CHs6533Profiledata profile_;

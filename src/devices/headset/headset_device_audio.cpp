@@ -180,14 +180,23 @@ void CHalvionHS6533Device::takeChipLevels(const audio::ChipState& chip) {
 
 // ---- equaliser ------------------------------------------------------------------
 
-void CHalvionHS6533Device::sendBands(bool enableEq) {
+void CHalvionHS6533Device::sendBands(bool enableEq, std::function<void(bool ok)> applied) {
   const headset::EqBands bands = bands_;
+  std::function<void(const AudioResult&)> done;
+  if (applied) done = [applied = std::move(applied)](const AudioResult& r) { applied(r.ok); };
   postAudio([bands, enableEq](audio::HeadsetAudio& a) {
     if (enableEq) return a.applyBands(bands);
     bool ok = true;
     for (int i = 0; i < headset::kEqBands; ++i) ok = a.setBand(i, bands[static_cast<size_t>(i)]) && ok;
     return ok;
-  }, {});
+  }, std::move(done));
+}
+
+void CHalvionHS6533Device::afterAudio(std::function<void(bool ready)> done) {
+  postAudio([](audio::HeadsetAudio& a) { return a.ready(); },
+            [done = std::move(done)](const AudioResult& r) {
+              if (done) done(r.ok);
+            });
 }
 
 void CHalvionHS6533Device::showBands(bool enabled) {
@@ -197,8 +206,11 @@ void CHalvionHS6533Device::showBands(bool enabled) {
   v->enableBands(enabled);
 }
 
-void CHalvionHS6533Device::selectEqPreset(int preset) {
-  if (!headset::isEqPresetChoice(preset)) return;
+void CHalvionHS6533Device::selectEqPreset(int preset, std::function<void(bool ok)> applied) {
+  if (!headset::isEqPresetChoice(preset)) {
+    if (applied) applied(false);
+    return;
+  }
   IHeadsetVoiceView* v = voiceView();
   settings_.eqType = preset;
   if (v) {
@@ -206,12 +218,12 @@ void CHalvionHS6533Device::selectEqPreset(int preset) {
     v->enableCustomArea(preset == headset::kCustomEqPreset);
   }
   if (preset == headset::kCustomEqPreset) {
-    applyUserPreset();
+    applyUserPreset(std::move(applied));
     return;
   }
   bands_ = headset::fixedEqPreset(preset);
   showBands(false);
-  sendBands(true);
+  sendBands(true, std::move(applied));
   saveAudioSettings();
 }
 
@@ -236,7 +248,7 @@ void CHalvionHS6533Device::changeBand(int band, int gain) {
   postAudio([band, gain](audio::HeadsetAudio& a) { return a.setBand(band, gain); }, {});
 }
 
-void CHalvionHS6533Device::applyUserPreset() {
+void CHalvionHS6533Device::applyUserPreset(std::function<void(bool ok)> applied) {
   IHeadsetVoiceView* v = voiceView();
   const int selected = v ? v->selectedUserPreset() : settings_.customEqSelectIndex;
   if (selected >= 0 && selected < static_cast<int>(presets_.values.size())) {
@@ -249,7 +261,7 @@ void CHalvionHS6533Device::applyUserPreset() {
   }
   settings_.eqType = headset::kCustomEqPreset;
   showBands(true);
-  sendBands(true);
+  sendBands(true, std::move(applied));
   saveAudioSettings();
 }
 

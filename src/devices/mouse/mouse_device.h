@@ -15,6 +15,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -103,8 +104,9 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // Reads the current settings block into the lighting state and DPI stage.
   void readSettings();
   // begin, 0x06 (66 bytes at address 0), end, from the current state. 1 when
-  // queued, 0 when the channel is closed.
-  int writeSettings();
+  // queued, 0 when the channel is closed. sent, when given, gets the
+  // sequence's result on the window thread (at once when nothing was queued).
+  int writeSettings(std::function<void(int result)> sent = {});
   void showSettings();
   void showDpiStages();
   void showPollingRate(int index);
@@ -120,7 +122,10 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   void setStageSlider(int stage, int sliderValue);
   void setStageText(int stage, const std::string& text);
   void setStageEnabled(int stage, bool on);
-  void setCurrentStage(int stage);
+  // The stage in use; a stage that is off or out of range is refused (the
+  // page goes back to the stage in use). written, when given, gets the
+  // result of the settings write, or kCmdOk when the stage was in use already.
+  void setCurrentStage(int stage, std::function<void(int result)> written = {});
   void setPollingRate(int index);
   void setPointerFields(const mouse::MouseSystemFields& fields);
 
@@ -175,7 +180,7 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // mouse_device_view.cpp
   void showStage(size_t stage);
   void showStageChecks();
-  void storeStages();
+  void storeStages(std::function<void(int result)> written = {});
   bool handleSelectChanged(skin::CControlUI* sender, const QString& name);
   bool handleValueChanged(skin::CControlUI* sender, const QString& name);
   bool handleKillFocus(skin::CControlUI* sender, const QString& name);

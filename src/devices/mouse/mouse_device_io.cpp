@@ -150,15 +150,17 @@ mouse::SettingsSource CHalvionMouseDevice::settingsSource() const {
   return s;
 }
 
-int CHalvionMouseDevice::writeSettings() {
+int CHalvionMouseDevice::writeSettings(std::function<void(int result)> sent) {
   const mouse::SettingsBlock block = mouse::encodeSettingsBlock(settingsSource());
   const bool posted = postCommands<CommandOutcome>(
       [block](transport::HidChannel& ch) {
         return CommandOutcome{baseResult(mouse::writeSettingsBlock(ch, block, 0))};
       },
-      [](CommandOutcome& sent) {
-        if (sent.result != kCmdOk) dbg::printf("mouse settings write: %d\n", sent.result);
+      [sent](CommandOutcome& outcome) {
+        if (outcome.result != kCmdOk) dbg::printf("mouse settings write: %d\n", outcome.result);
+        if (sent) sent(outcome.result);
       });
+  if (!posted && sent) sent(kResultNoAnswer);
   return posted ? kCmdOk : kResultNoAnswer;
 }
 
@@ -258,6 +260,7 @@ void CHalvionMouseDevice::pollStatus() {
         powerPollPending_ = false;
         if (!r.read) return;  // a failed read changes nothing
         std::copy(r.status.begin(), r.status.end(), status_.begin());
+        notePowerStatus(status_);
         if (powerControl) powerControl->setStatus(status_);
         showConnectionHint(status_[mouse::kStatusConnectionByte]);
         sendToOwner(kMsgPowerStatus, status_[mouse::kStatusConnectionByte], 0);

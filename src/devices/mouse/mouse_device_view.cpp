@@ -121,11 +121,11 @@ void CHalvionMouseDevice::selectSettingsTab(int index) {
 
 // ---- changing -----------------------------------------------------------------------
 
-void CHalvionMouseDevice::storeStages() {
+void CHalvionMouseDevice::storeStages(std::function<void(int result)> written) {
   profile_.setDpiStages(stages_);
   profile_.setActiveDpiStage(currentStage_);
   saveChecked(profile_);
-  const int r = writeSettings();
+  const int r = writeSettings(std::move(written));
   if (r != transport::kCmdOk) dbg::printf("mouse DPI write: %d\n", r);
 }
 
@@ -166,15 +166,19 @@ void CHalvionMouseDevice::setStageEnabled(int stage, bool on) {
   if (changed) storeStages();
 }
 
-void CHalvionMouseDevice::setCurrentStage(int stage) {
+void CHalvionMouseDevice::setCurrentStage(int stage, std::function<void(int result)> written) {
   if (stage < 0 || static_cast<size_t>(stage) >= stages_.size() || !stages_[static_cast<size_t>(stage)].active) {
     showDpiStages();  // the option goes back to the stage in use
+    if (written) written(transport::kResultWriteFailed);
     return;
   }
-  if (stage == currentStage_) return;
+  if (stage == currentStage_) {
+    if (written) written(transport::kCmdOk);
+    return;
+  }
   currentStage_ = stage;
   showDpiStages();
-  storeStages();
+  storeStages(std::move(written));
 }
 
 void CHalvionMouseDevice::setPollingRate(int index) {
