@@ -6,7 +6,7 @@
 #include "panels/device_profile_prompts.h"
 #include "panels/macro_control.h"
 #include "skin/resource_manager.h"
-#include "widgets/dark_look.h"
+#include "widgets/file_dialog.h"
 #include "widgets/msg_wnd.h"
 
 namespace kavro::panels {
@@ -23,19 +23,11 @@ QString& lastFolder() {
 
 QString title(const char* key) { return skin::CResourceManager::GetInstance().ResolveText(QLatin1String(key)); }
 
+// Remembers the folder of a chosen file for the next dialog of this run.
 QString runMacroDialog(QWidget* owner, const QString& caption, QFileDialog::AcceptMode mode, const QString& start) {
-  QFileDialog dialog(owner, caption, QString(), kFilter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  if (mode == QFileDialog::AcceptSave) dialog.setDefaultSuffix(kSuffix);
-  const QFileInfo info(start);
-  dialog.setDirectory(info.isDir() ? start : info.absolutePath());
-  if (!info.isDir()) dialog.selectFile(info.fileName());
-  widgets::applyDarkLook(&dialog);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  const QString chosen = dialog.selectedFiles().constFirst();
-  lastFolder() = QFileInfo(chosen).absolutePath();
+  const QString chosen =
+      widgets::runFileDialog(owner, caption, mode == QFileDialog::AcceptSave, start, kFilter, kSuffix);
+  if (!chosen.isEmpty()) lastFolder() = QFileInfo(chosen).absolutePath();
   return chosen;
 }
 

@@ -1,7 +1,6 @@
 #include "panels/shoot_control.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -9,7 +8,7 @@
 #include "skin/controls.h"
 #include "skin/dialog_builder.h"
 #include "skin/resource_manager.h"
-#include "widgets/dark_look.h"
+#include "widgets/file_dialog.h"
 #include "widgets/msg_wnd.h"
 
 namespace kavro::panels {
@@ -71,14 +70,8 @@ int numberAfterPrefix(const QString& name, const char* prefix) {
 bool isType(const skin::TNotifyUI& msg, const char* type) { return msg.sType == QLatin1String(type); }
 
 QString runDialog(QWidget* owner, bool save) {
-  QFileDialog dialog(owner, QString(), QDir::homePath(), QLatin1String(kFileFilter));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  if (save) dialog.setDefaultSuffix(QLatin1String(kFileSuffix));
-  widgets::applyDarkLook(&dialog);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().constFirst();
+  return widgets::runFileDialog(owner, QString(), save, QDir::homePath(), QLatin1String(kFileFilter),
+                                QLatin1String(kFileSuffix));
 }
 
 }  // namespace

@@ -42,13 +42,13 @@ class MacroPageTest : public test::MainWndFixture {
     keyPanel->setPrompts(prompts);
   }
   void notify(const char* name, const char* type) {
-    skin::CControlUI* c = window->FindControl(QString::fromLatin1(name));
+    skin::CControlUI* c = pageControl(QString::fromLatin1(name));
     ASSERT_NE(c, nullptr) << name;
     window->GetPaintManager().SendNotify(c, QString::fromLatin1(type));
   }
   void click(const char* name) { notify(name, skin::DUI_MSGTYPE_CLICK); }
   void choose(const char* combo, int index) {
-    auto* c = qobject_cast<skin::CComboUI*>(window->FindControl(QString::fromLatin1(combo)));
+    auto* c = qobject_cast<skin::CComboUI*>(pageControl(QString::fromLatin1(combo)));
     ASSERT_NE(c, nullptr) << combo;
     c->SelectItem(index, false, false);
     notify(combo, skin::DUI_MSGTYPE_ITEMSELECT);

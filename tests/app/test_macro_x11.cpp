@@ -41,7 +41,7 @@ class MacroX11Test : public test::MainWndFixture {
     ASSERT_NE(panel, nullptr);
     panel->setPrompts(std::make_shared<test::ScriptedPrompts>());
     // The macro tab, so the stop button is on the screen.
-    auto* tab = qobject_cast<skin::COptionUI*>(window->FindControl("macro_Op_tab"));
+    auto* tab = qobject_cast<skin::COptionUI*>(pageControl(QStringLiteral("macro_Op_tab")));
     ASSERT_NE(tab, nullptr);
     tab->Selected(true, false);
     window->GetPaintManager().SendNotify(tab, skin::DUI_MSGTYPE_SELECTCHANGED);
@@ -49,7 +49,7 @@ class MacroX11Test : public test::MainWndFixture {
     QTest::qWait(300);
   }
   void click(const char* name) {
-    skin::CControlUI* c = window->FindControl(QString::fromLatin1(name));
+    skin::CControlUI* c = pageControl(QString::fromLatin1(name));
     ASSERT_NE(c, nullptr) << name;
     window->GetPaintManager().SendNotify(c, skin::DUI_MSGTYPE_CLICK);
   }
@@ -80,10 +80,10 @@ TEST_F(MacroX11Test, TypedKeysAndAClickAreRecordedAndTheStopClickIsNot) {
 }
 
 TEST_F(MacroX11Test, ConstantTimeFromTheCheckBox) {
-  auto* check = qobject_cast<skin::COptionUI*>(window->FindControl("macro_check_time"));
+  auto* check = qobject_cast<skin::COptionUI*>(pageControl(QStringLiteral("macro_check_time")));
   ASSERT_NE(check, nullptr);
   check->Selected(true, false);
-  window->FindControl("macro_fixed_time_edit")->SetText("120");
+  pageControl(QStringLiteral("macro_fixed_time_edit"))->SetText("120");
   click("macro_btn_starredio");
   xdo("key x sleep 0.3 key y");
   ASSERT_TRUE(test::waitFor([&] { return panel->steps().size() >= 4; }, 10000));

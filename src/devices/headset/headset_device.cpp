@@ -4,6 +4,7 @@
 
 #include <QShowEvent>
 
+#include "devices/profile_files.h"
 #include "devices/headset/headset_preview.h"
 #include "platform/debug.h"
 #include "profiles/json_file.h"
@@ -23,10 +24,6 @@ constexpr char kLightPanel[] = "LightControlItem";
 constexpr uint32_t kUnlitButtonColor = 0xFFFFFF;
 constexpr uint8_t kFullBrightness = 255;
 
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 }  // namespace
 
 void registerHeadsetDevice() {
@@ -79,19 +76,8 @@ IHeadsetMagicView* CHalvionHS6533Device::magicView() const {
 
 // ---- profile files ----------------------------------------------------------
 
-std::string CHalvionHS6533Device::selectedProfileId() {
-  if (!profileId.empty()) return profileId;
-  const profiles::ProfileList list = profiles::openProfileList(profile_.profileFolder(), defaultDataPath()).list;
-  const size_t index = static_cast<size_t>(list.select) < list.entries.size() ? list.select : 0;
-  return list.entries.empty() ? std::string() : list.entries[index].id;
-}
-
 void CHalvionHS6533Device::openProfileFiles() {
-  profile_.setFolders(folderOf(defaultDataPath()), userDataFolder());
-  profile_.setDefaultProfilePath(defaultDataPath());
-  profile_.setDeviceIndex(0);
-  profile_.selectProfileId(selectedProfileId());
-  profile_.useDefaultLightConfigPath();
+  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
 }
 
 void CHalvionHS6533Device::readProfileDocuments() {

@@ -34,9 +34,8 @@ constexpr char kHeadsetLedPanel[] = "hs6533_device_key_light";
 constexpr char kEqListFullTextKey[] = "hs_eq_list_full_text";
 constexpr char kEqNameTakenTextKey[] = "hs_eq_name_taken_text";
 constexpr char kEqNoneSelectedTextKey[] = "hs_eq_none_selected_text";
-// The preview's pass and the notify interface's read.
+// The preview's pass.
 constexpr int kHeadsetPassMs = 1;
-constexpr int kHeadsetNotifyReadMs = 500;
 
 void registerHeadsetDevice();
 
@@ -124,7 +123,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
  private:
   // headset_device.cpp
   void readProfileDocuments();
-  std::string selectedProfileId();
   void storeLightState(const profiles::LightSetting& light);
   void loadLightState();
   void publishFrame();

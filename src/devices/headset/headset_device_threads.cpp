@@ -5,6 +5,7 @@
 #include "devices/device_option.h"
 #include "devices/headset/headset_device.h"
 #include "devices/mousepad/pad_block.h"
+#include "devices/notify_reader.h"
 #include "platform/debug.h"
 
 namespace kavro::devices {
@@ -13,8 +14,6 @@ namespace {
 constexpr char kPreviewExitLine[] = "HS灯光线程设定退出";
 constexpr char kInputExitLine[] = "HS设备同步线程设定退出";
 constexpr int kClosedIdleMs = 100;
-constexpr int kNotifyRetryMs = 100;
-constexpr size_t kMinReportBytes = 64;
 }  // namespace
 
 // ---- light thread ---------------------------------------------------------------
@@ -68,32 +67,14 @@ void CHalvionHS6533Device::stopInput() {
 // Usage 0x401 (settings changed on the headset) reads the block again after
 // 500 ms; every other usage is ignored.
 void CHalvionHS6533Device::inputLoop(Event& stop) {
-  hid::HidDeviceInfo& dev = notifyChannel.hid;
-  std::vector<uint8_t> report(std::max<size_t>(dev.caps.inputReportByteLength, kMinReportBytes));
-  std::vector<hid::HidDataItem> items = dev.input.data;
-  while (!stop.isSet()) {
-    size_t got = 0;
-    const uint64_t began = tickMs();
-    const bool ok = dev.readReport(report.size(), &got, report.data(), kHeadsetNotifyReadMs);
-    if (stop.isSet()) break;
-    if (!ok) {
-      if (tickMs() - began < static_cast<uint64_t>(kNotifyRetryMs) && stop.wait(kNotifyRetryMs)) break;
-      continue;
-    }
-    const hid::CollectionCaps* caps = dev.preparsedData();
-    if (!caps || !hid::unpackReport(report.data(), got, hid::ReportType::Input, items, *caps)) continue;
-    for (const hid::HidDataItem& item : items) {
-      if (!item.isButton || item.reportId != report[0]) continue;
-      for (uint16_t usage : item.usages) {
-        if (usage == 0) break;
-        if (mousepad::notifyAction(usage) != mousepad::NotifyAction::Sync) continue;
-        QMetaObject::invokeMethod(
-            this,
-            [this] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(kTimerRefresh, mousepad::kSyncDelayMs); },
-            Qt::QueuedConnection);
-      }
-    }
-  }
+  readNotifyUsages(notifyChannel.hid, stop, [this](uint16_t usage) {
+    if (mousepad::notifyAction(usage) != mousepad::NotifyAction::Sync) return;
+    // Timers belong to the window thread; the call is queued to it and
+    // dropped if the device is gone by then.
+    QMetaObject::invokeMethod(
+        this, [this] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(kTimerRefresh, mousepad::kSyncDelayMs); },
+        Qt::QueuedConnection);
+  });
   dbg::write(kInputExitLine);
 }
 

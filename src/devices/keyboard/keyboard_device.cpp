@@ -7,6 +7,7 @@
 #include "widgets/device_key_button.h"
 #include "devices/device_option.h"
 #include "devices/discovery/device_tables.h"
+#include "devices/profile_files.h"
 #include "platform/debug.h"
 #include "macros/macro_files.h"
 #include "profiles/json_file.h"
@@ -23,10 +24,6 @@ constexpr char kKeyButtonClass[] = "DeviceKeyButton";
 constexpr char kKeyPrefix[] = "key_";
 constexpr char kLightPrefix[] = "light_";
 
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 }  // namespace
 
 void registerKeyboardDevice() {
@@ -89,21 +86,8 @@ skin::CControlUI* CHalvionKeyboardDevice::sharedPanel(const char* name) const {
 
 // ---- profile files ----------------------------------------------------------
 
-std::string CHalvionKeyboardDevice::selectedProfileId() {
-  if (!profileId.empty()) return profileId;
-  // No profile panel has opened the list yet: open it the same way, so the
-  // device's settings have a document to live in.
-  const profiles::ProfileList list = profiles::openProfileList(profile_.profileFolder(), defaultDataPath()).list;
-  const size_t index = static_cast<size_t>(list.select) < list.entries.size() ? list.select : 0;
-  return list.entries[index].id;
-}
-
 void CHalvionKeyboardDevice::openProfileFiles() {
-  profile_.setFolders(folderOf(defaultDataPath()), userDataFolder());
-  profile_.setDefaultProfilePath(defaultDataPath());
-  profile_.setDeviceIndex(0);
-  profile_.selectProfileId(selectedProfileId());
-  profile_.useDefaultLightConfigPath();
+  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
 }
 
 void CHalvionKeyboardDevice::loadProfile() {

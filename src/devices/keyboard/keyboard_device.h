@@ -192,7 +192,6 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   // connect, the block the program left at exit sends the profile back instead.
   void applySettingsRead(const keyboard::SettingsRead& read, bool firstConnect);
   void buildPositionMaps();
-  std::string selectedProfileId();
   void readProfileDocuments();
   void storeLightState(const profiles::LightSetting& light);
   void publishFrame();

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "devices/discovery/device_tables.h"
+#include "devices/profile_files.h"
 #include "devices/keyboard/keyboard_captions.h"
 #include "macros/macro_files.h"
 #include "platform/debug.h"
@@ -33,11 +34,6 @@ constexpr char kKeySetPanel[] = "KeySetControlItem";
 constexpr char kKeySetTextKey[] = "Key_Set";
 // The mouse's LEDs at most (the running glow's zones name LEDs up to 18).
 constexpr int kMaxMouseLeds = 19;
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 std::mutex& screenMutex() {
   static std::mutex m;
@@ -163,19 +159,8 @@ std::string CHalvionMouseDevice::recoilFactoryFolder() const { return folderOf(d
 
 // ---- profile files ----------------------------------------------------------------
 
-std::string CHalvionMouseDevice::selectedProfileId() {
-  if (!profileId.empty()) return profileId;
-  const profiles::ProfileList list = profiles::openProfileList(profile_.profileFolder(), defaultDataPath()).list;
-  const size_t index = static_cast<size_t>(list.select) < list.entries.size() ? list.select : 0;
-  return list.entries[index].id;
-}
-
 void CHalvionMouseDevice::openProfileFiles() {
-  profile_.setFolders(folderOf(defaultDataPath()), userDataFolder());
-  profile_.setDefaultProfilePath(defaultDataPath());
-  profile_.setDeviceIndex(0);
-  profile_.selectProfileId(selectedProfileId());
-  profile_.useDefaultLightConfigPath();
+  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
 }
 
 void CHalvionMouseDevice::loadProfile() {

@@ -163,7 +163,6 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
 
  private:
   // mouse_device.cpp
-  std::string selectedProfileId();
   void readProfileDocuments();
   void storeLightState(const profiles::LightSetting& light);
   void publishFrame();

@@ -2,6 +2,7 @@
 // the preview frame and the factory registration.
 #include "devices/mousepad/mousepad_device.h"
 
+#include "devices/profile_files.h"
 #include "widgets/device_key_button.h"
 #include "devices/lighting/preview_state.h"
 #include "macros/macro_model.h"
@@ -21,10 +22,6 @@ constexpr char kLightPanel[] = "LightControlItem";
 constexpr unsigned kFullBrightness = 255;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 }  // namespace
 
 void registerMousepadDevice() {
@@ -67,22 +64,8 @@ void CHalvionMousePadDevice::initPage() {
 
 // ---- profile files ----------------------------------------------------------
 
-std::string CHalvionMousePadDevice::selectedProfileId() {
-  if (!profileId.empty()) return profileId;
-  // No profile panel has opened the list yet: open it the same way, so the
-  // pad's settings have a document to live in.
-  const profiles::ProfileList list = profiles::openProfileList(profile_.profileFolder(), defaultDataPath()).list;
-  if (list.entries.empty()) return {};
-  const size_t index = static_cast<size_t>(list.select) < list.entries.size() ? list.select : 0;
-  return list.entries[index].id;
-}
-
 void CHalvionMousePadDevice::openProfileFiles() {
-  profile_.setFolders(folderOf(defaultDataPath()), userDataFolder());
-  profile_.setDefaultProfilePath(defaultDataPath());
-  profile_.setDeviceIndex(0);
-  profile_.selectProfileId(selectedProfileId());
-  profile_.useDefaultLightConfigPath();
+  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
 }
 
 void CHalvionMousePadDevice::loadProfile() {

@@ -90,7 +90,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   // mousepad_device.cpp
   void loadProfile();
   void readProfileDocuments();
-  std::string selectedProfileId();
   void loadLightState();
   void storeLightState(const profiles::LightSetting& light);
   void showSettings();
