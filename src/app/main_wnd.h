@@ -102,8 +102,8 @@ class CMainWnd : public skin::CWindowWnd {
   // Asks the user a question (a language key) with confirm and cancel; true
   // when confirmed. Default: the message dialog.
   void setConfirmation(std::function<bool(const QString&)> ask) { confirm_ = std::move(ask); }
-  // Shows the headset's preset messages (a language key). Default: the message dialog.
-  void setHeadsetNotice(std::function<void(const QString&)> show) { headsetNotice_ = std::move(show); }
+  // Where the window's own notices (language keys) go; a message box by default.
+  void setNotice(std::function<void(const QString&)> show) { notice_ = std::move(show); }
   // The settings window and the update check (main_wnd_settings.cpp, main_wnd_update.cpp).
   struct SettingsOptions;
   SettingsOptions& settingsOptions();
@@ -235,7 +235,8 @@ class CMainWnd : public skin::CWindowWnd {
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<skin::CMenuWnd> trayMenu_, titleMenu_;
   std::function<bool(const QString&)> confirm_;
-  std::function<void(const QString&)> headsetNotice_;
+  std::function<void(const QString&)> notice_;
+  void showNotice(const QString& key);
   std::unique_ptr<SettingsOptions> settingsOptions_;
   TrayMode trayMode_ = TrayMode::Auto;
   bool lightControl_ = true;

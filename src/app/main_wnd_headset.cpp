@@ -119,8 +119,7 @@ void CMainWnd::saveHeadsetPreset(devices::CHalvionHS6533Device* headset) {
   const int result = headset->saveUserPreset();
   if (result == 1) return;
   const QString key = QString::fromLatin1(saveRefusalKey(result, named));
-  if (headsetNotice_) headsetNotice_(key);
-  else widgets::CMsgWnd::ShowMessage(this, QString(), key);
+  showNotice(key);
 }
 
 }  // namespace kavro::app

@@ -11,6 +11,7 @@
 #include "devices/discovery/device_tables.h"
 #include "devices/lighting/sync_frames.h"
 #include "platform/debug.h"
+#include "widgets/msg_wnd.h"
 #include "skin/control.h"
 
 namespace kavro::app {
@@ -22,6 +23,8 @@ constexpr size_t kLightKinds[] = {0, 1, 2};
 // Order of the synchronisation: keyboards, mice, mousepads, headsets.
 constexpr size_t kSyncOrder[] = {1, 0, 2, 3};
 constexpr int kSyncMinimumTabs = 2;
+// Told when the synchronised lighting is asked for with an effect not all kinds have.
+constexpr char kSyncEffectNoticeKey[] = "sync_effect_unsupported";
 
 template <class Fn>
 void forLightKinds(devices::CDeviceManager* m, Fn fn) {
@@ -139,10 +142,26 @@ void CMainWnd::synchroniseLighting() {
 // The tab's check box: checked, the devices take up the selected device's
 // lighting together; cleared, this device leaves and runs its own effect
 // again (with the lighting it was given).
+void CMainWnd::showNotice(const QString& key) {
+  if (notice_) notice_(key);
+  else widgets::CMsgWnd::ShowMessage(this, QString(), key);
+}
+
 void CMainWnd::onSynchroCheck(devices::CDeviceOptionUI* tab) {
   devices::CHalvionUSBDevice* d = tab ? tab->device() : nullptr;
   if (!d) return;
   if (tab->isSynchronised()) {
+    // Only the effects every kind of device can show run together; the box
+    // goes back and says why rather than staying checked for nothing.
+    devices::CHalvionUSBDevice* selected = devices_->selectedDevice();
+    const auto effect = selected ? lighting::commonEffectOf(selected->getInterfaceRow().type,
+                                                            selected->getLightParams().light.mode)
+                                 : std::nullopt;
+    if (!effect) {
+      tab->showSynchronisation();
+      showNotice(QString::fromLatin1(kSyncEffectNoticeKey));
+      return;
+    }
     synchroniseLighting();
   } else {
     d->channel.stateFlag = 0;

@@ -28,6 +28,7 @@ constexpr int kSettleMs = 20000;
 constexpr size_t kPadKind = 2;
 constexpr size_t kPadZones = 15;
 constexpr uint8_t kKeyboardBreathing = 5;
+constexpr uint8_t kKeyboardWave = 1;  // a keyboard effect the other kinds do not have
 
 class MousepadPageTest : public test::MainWndFixture {
  protected:
@@ -154,3 +155,41 @@ TEST_F(MousepadPageTest, SynchronisationCopiesTheKeyboardsLightingToThePadAndRun
 }
 
 }  // namespace
+
+namespace {
+
+// The Sync box of a tab, checked as a click on it would.
+void checkSyncBox(app::CMainWnd& window, devices::CDeviceOptionUI* tab) {
+  auto* box = qobject_cast<skin::CCheckBoxUI*>(window.FindSubControlByName(tab, "synchro_device_select"));
+  ASSERT_NE(box, nullptr);
+  box->SetCheck(true, false);
+  window.GetPaintManager().SendNotify(box, QString::fromLatin1(skin::DUI_MSGTYPE_SELECTCHANGED));
+}
+
+}  // namespace
+
+TEST_F(MousepadPageTest, ASyncBoxCheckedWithAnEffectOnlyTheKeyboardHasGoesBackAndSaysWhy) {
+  open();
+  auto* kb = keyboard();
+  auto* d = padDevice();
+  QStringList notices;
+  window->setNotice([&](const QString& key) { notices << key; });
+  devices::DeviceLightParams p = kb->getLightParams();
+  p.light.mode = kKeyboardWave;
+  kb->setLightParams(p);
+  window->deviceManager()->selectTab(kb->tab());
+
+  checkSyncBox(*window, d->tab());
+  EXPECT_EQ(notices, QStringList{QStringLiteral("sync_effect_unsupported")});
+  EXPECT_FALSE(d->tab()->isSynchronised());
+  EXPECT_EQ(d->channel.stateFlag.load(), 0);
+
+  // With an effect every kind has, the same click synchronises both.
+  p.light.mode = kKeyboardBreathing;
+  kb->setLightParams(p);
+  checkSyncBox(*window, d->tab());
+  EXPECT_EQ(notices.size(), 1);
+  ASSERT_TRUE(d->waitForCommands(kSettleMs));
+  EXPECT_TRUE(d->tab()->isSynchronised());
+  EXPECT_TRUE(kb->tab()->isSynchronised());
+}
