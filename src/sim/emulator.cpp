@@ -112,6 +112,7 @@ unsigned Emulator::addInterface(uint8_t number, uint16_t vid, uint16_t pid, std:
   info.name = namePrefix_ + kindName(kind_) + "-if" + std::to_string(number);
   info.vendorId = vid;
   info.productId = pid;
+  info.version = firmware_.bcdVersion();
   info.interfaceNumber = number;
   info.reportDescriptor = std::move(descriptor);
   const auto index = static_cast<unsigned>(interfaces_.size());

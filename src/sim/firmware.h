@@ -216,6 +216,11 @@ class Firmware {
   const std::string& kind() const { return config_.kind; }
   size_t keyCount() const { return config_.keyTable.size() / 3; }
   unsigned slotCount() const { return config_.slotCount; }
+  // The firmware version as the USB device descriptor's bcdDevice reports it
+  // (information bytes 1 and 0: BCD major, BCD minor).
+  uint16_t bcdVersion() const {
+    return static_cast<uint16_t>(config_.info[info::kFirmwareHi] << 8 | config_.info[info::kFirmwareLo]);
+  }
 
  private:
   struct Request {

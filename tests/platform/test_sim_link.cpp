@@ -18,12 +18,14 @@ using namespace kavro::hid;
 
 TEST(SimHello, RoundTripsAndRejectsDamagedMessages) {
   sim::InterfaceInfo info{"x", 0x0D8C, 0x01DA, 3, {0x05, 0x0C, 0xC0}};
+  info.version = 0x0105;
   auto b = sim::encodeHello(info);
   sim::InterfaceInfo out;
   ASSERT_TRUE(sim::decodeHello(b.data(), b.size(), out));
   EXPECT_EQ(out.vendorId, 0x0D8C);
   EXPECT_EQ(out.productId, 0x01DA);
   EXPECT_EQ(out.interfaceNumber, 3);
+  EXPECT_EQ(out.version, 0x0105);
   EXPECT_EQ(out.reportDescriptor, info.reportDescriptor);
   EXPECT_FALSE(sim::decodeHello(b.data(), b.size() - 1, out));  // length disagrees
   b[0] = 'X';

@@ -144,6 +144,7 @@ std::vector<RawInterface> listSimulated() {
     ri.base = std::string(sim::kPathPrefix) + info.name;
     ri.vendorId = info.vendorId;
     ri.productId = info.productId;
+    ri.version = info.version;
     ri.interfaceNumber = info.interfaceNumber;
     ri.instance = info.instance;
     ri.descriptor = info.reportDescriptor;
@@ -161,6 +162,7 @@ int openSimulated(const std::string& base, RawInterface& out) {
   out.base = base;
   out.vendorId = info.vendorId;
   out.productId = info.productId;
+  out.version = info.version;
   out.interfaceNumber = info.interfaceNumber;
   out.instance = info.instance;
   out.descriptor = info.reportDescriptor;

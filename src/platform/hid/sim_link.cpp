@@ -25,6 +25,7 @@ constexpr size_t kHelloVendor = 8;     // bytes 8-9, little endian
 constexpr size_t kHelloProduct = 10;   // bytes 10-11, little endian
 constexpr size_t kHelloInterface = 12; // byte 12
 constexpr size_t kHelloDescLen = 13;   // bytes 13-14, little endian
+constexpr size_t kHelloVersion = 15;   // bytes 15-16, little endian (bcdDevice)
 
 void putLe16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
   b[at] = static_cast<uint8_t>(v & 0xFF);
@@ -46,6 +47,7 @@ std::vector<uint8_t> encodeHello(const InterfaceInfo& info) {
   putLe16(b, kHelloProduct, info.productId);
   b[kHelloInterface] = info.interfaceNumber;
   putLe16(b, kHelloDescLen, static_cast<uint16_t>(descLen));
+  putLe16(b, kHelloVersion, info.version);
   std::copy_n(info.reportDescriptor.begin(), descLen, b.begin() + kHelloHeaderSize);
   return b;
 }
@@ -58,6 +60,7 @@ bool decodeHello(const uint8_t* data, size_t len, InterfaceInfo& out) {
   out.vendorId = getLe16(data + kHelloVendor);
   out.productId = getLe16(data + kHelloProduct);
   out.interfaceNumber = data[kHelloInterface];
+  out.version = getLe16(data + kHelloVersion);
   out.reportDescriptor.assign(data + kHelloHeaderSize, data + len);
   return true;
 }

@@ -28,7 +28,7 @@
 namespace kavro::hid::sim {
 
 constexpr char kPathPrefix[] = "sim:";
-constexpr size_t kHelloHeaderSize = 15;
+constexpr size_t kHelloHeaderSize = 17;
 constexpr size_t kMaxDescriptorSize = 4096;
 constexpr size_t kMaxReportSize = 4096;
 constexpr char kHelloMagic[] = "KAVROSIM";
@@ -43,6 +43,9 @@ struct InterfaceInfo {
   // Which plug-in of the interface the host sees (not part of the hello):
   // changes every time the interface is registered or served anew.
   uint64_t instance = 0;
+  // The device release number (bcdDevice), which the host shows as the
+  // firmware version.
+  uint16_t version = 0;
 };
 
 std::vector<uint8_t> encodeHello(const InterfaceInfo& info);
