@@ -124,11 +124,18 @@ void CHalvionUSBDevice::paintLightButtons(const std::vector<lighting::LedColor>&
 void CHalvionUSBDevice::sendFrame(const std::vector<lighting::LedColor>& frame) {
   if (channel.longTimeouts.load()) return;
   if (tickMs() < framePauseUntil_) return;
+  std::vector<uint8_t> bytes = lighting::streamFrameBytes(frame);
+  // A still effect sends the same frame tick after tick; the device keeps
+  // what it was sent, so it gets it again only now and then.
+  const uint64_t now = tickMs();
+  if (bytes == lastFrame_ && now - lastFrameAtMs_ < kFrameRefreshMs) return;
+  lastFrame_ = bytes;
+  lastFrameAtMs_ = now;
   {
     // Only the newest frame is worth sending: one waiting for the worker is
     // replaced instead of queueing another.
     std::lock_guard<std::mutex> lock(frameMutex_);
-    nextFrame_ = lighting::streamFrameBytes(frame);
+    nextFrame_ = std::move(bytes);
   }
   if (framePending_) return;
   struct FrameSent {
@@ -145,7 +152,9 @@ void CHalvionUSBDevice::sendFrame(const std::vector<lighting::LedColor>& frame) 
       },
       [this](FrameSent& sent) {
         framePending_ = false;
-        if (sent.result != transport::kCmdOk) framePauseUntil_ = tickMs() + kFailedFramePauseMs;
+        if (sent.result == transport::kCmdOk) return;
+        framePauseUntil_ = tickMs() + kFailedFramePauseMs;
+        lastFrame_.clear();  // the device may not have it: send it again
       },
       SequenceKind::Background);
 }
@@ -247,6 +256,7 @@ void CHalvionUSBDevice::commandInterfaceOpened() {
   statusPollPending_ = false;
   powerStatusRead_ = false;
   framePending_ = false;
+  lastFrame_.clear();  // a device that came back has no frame yet
   if (!answering_) {
     answering_ = true;
     showAnswering(true);

@@ -64,6 +64,8 @@ constexpr size_t kDeviceInfoBytes = 34;
 constexpr size_t kPowerStatusBytes = 6;
 constexpr size_t kLedAuxBytes = 13;
 constexpr int kFailedFramePauseMs = 200;
+// An unchanged frame goes to the device again after this long.
+constexpr int kFrameRefreshMs = 1000;
 // While the device does not answer, it is asked again this often.
 constexpr int kSilentProbeMs = 2000;
 // The page's status line and its text while the device does not answer.
@@ -338,6 +340,10 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   bool framePending_ = false;
   std::mutex frameMutex_;
   std::vector<uint8_t> nextFrame_;  // the newest frame waiting for the worker
+  // The last frame handed to the worker and when: an unchanged frame is sent
+  // again only after kFrameRefreshMs (window thread only).
+  std::vector<uint8_t> lastFrame_;
+  uint64_t lastFrameAtMs_ = 0;
   QTimer probeTimer_;
 };
 

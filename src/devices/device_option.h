@@ -17,7 +17,9 @@ constexpr int kTimerRefresh = 1002;     // one-shot, armed by the device: onRefr
 constexpr int kTimerAux1003 = 1003;
 constexpr int kTimerAux1004 = 1004;
 constexpr int kTimerPower = 1005;       // 5000 ms: pollStatus
-constexpr int kFrameIntervalMs = 5;
+// About sixty frames a second: smooth on the LEDs, and each streaming device
+// wakes the window thread a third as often as a 5 ms tick would.
+constexpr int kFrameIntervalMs = 16;
 constexpr int kIdleFrameIntervalMs = 200;  // while nobody can see a device that sends no frames
 constexpr int kConnectDelayMs = 500;
 constexpr int kPresentConnectDelayMs = 0;  // a device found by the first scan

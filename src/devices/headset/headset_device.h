@@ -34,8 +34,10 @@ constexpr char kHeadsetLedPanel[] = "hs6533_device_key_light";
 constexpr char kEqListFullTextKey[] = "hs_eq_list_full_text";
 constexpr char kEqNameTakenTextKey[] = "hs_eq_name_taken_text";
 constexpr char kEqNoneSelectedTextKey[] = "hs_eq_none_selected_text";
-// The preview's pass.
-constexpr int kHeadsetPassMs = 1;
+// The preview runs one pass per millisecond, woken in batches every
+// kHeadsetWakeMs (at most kHeadsetMaxPasses at once).
+constexpr int kHeadsetWakeMs = 16;
+constexpr unsigned kHeadsetMaxPasses = 64;
 
 void registerHeadsetDevice();
 

@@ -2,6 +2,8 @@
 // the sync thread that listens on the notify interface.
 #include <QMetaObject>
 
+#include <algorithm>
+
 #include "devices/device_option.h"
 #include "devices/headset/headset_device.h"
 #include "devices/mousepad/pad_block.h"
@@ -23,18 +25,23 @@ void CHalvionHS6533Device::startPreview() {
   previewWorker_.start([this](Event& stop) { previewLoop(stop); });
 }
 
-// One pass per millisecond while the page can be seen; a hidden page sleeps
-// until it is shown again.
+// One effect pass per elapsed millisecond while the page can be seen, run in
+// batches as often as the window takes a frame; a hidden page sleeps until it
+// is shown again.
 void CHalvionHS6533Device::previewLoop(Event& stop) {
+  uint64_t last = tickMs();
   for (;;) {
-    int waitMs = kHeadsetPassMs;
+    int waitMs = kHeadsetWakeMs;
     if (!channel.isConnected()) waitMs = kClosedIdleMs;
     else if (!pageShown_.load()) waitMs = -1;
     if (waitAny({stop, wake_}, waitMs) == 0) break;
+    const uint64_t now = tickMs();
+    const auto passes = static_cast<unsigned>(std::clamp<uint64_t>(now - last, 1, kHeadsetMaxPasses));
+    last = now;
     if (!channel.isConnected() || !pageShown_.load()) continue;
     {
       std::lock_guard<std::mutex> lockA(dataLockA_);
-      preview_.tick(static_cast<uint32_t>(tickMs()));
+      for (unsigned i = 0; i < passes; ++i) preview_.tick(static_cast<uint32_t>(now));
     }
     publishFrame();
   }

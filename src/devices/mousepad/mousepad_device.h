@@ -30,7 +30,7 @@ constexpr char kMousepadZonePanel[] = "mousepad_device_key_light";
 
 // The preview runs one effect pass per elapsed millisecond; the thread wakes
 // this often and runs the passes that fell due since its last wake.
-constexpr int kPadPreviewWakeMs = 5;
+constexpr int kPadPreviewWakeMs = 16;  // as often as the window takes a frame
 // More passes than this after a long stall are dropped rather than run at once.
 constexpr unsigned kPadPreviewMaxPasses = 64;
 constexpr int kPadPreviewClosedIdleMs = 100;
