@@ -181,6 +181,33 @@ TEST_F(MousepadDeviceTest, ThePreviewFrameIsStreamedToThePadUnlessStreamingIsOff
   EXPECT_EQ(emulator_->firmware().stats().streamFrames, frames);
 }
 
+// A still frame is not sent tick after tick; a changed one goes out at once,
+// and a device that came back gets the frame again.
+TEST_F(MousepadDeviceTest, AnUnchangedFrameIsNotSentAgainUntilItChangesOrThePadReconnects) {
+  auto d = makeOpenDevice();
+  connect(*d);
+  d->setLightParams(chosenParams());
+  d->applyLightState();
+  d->runPreviewPasses(64);
+  d->streamLights();
+  ASSERT_TRUE(d->waitForCommands(kSettleMs));
+  const uint64_t first = emulator_->firmware().stats().streamFrames;
+  EXPECT_GE(first, 1u);
+  for (int tick = 0; tick < 5; ++tick) d->streamLights();
+  ASSERT_TRUE(d->waitForCommands(kSettleMs));
+  EXPECT_EQ(emulator_->firmware().stats().streamFrames, first);
+
+  d->setLedColor(0, 0x00FF00);
+  d->streamLights();
+  ASSERT_TRUE(d->waitForCommands(kSettleMs));
+  EXPECT_EQ(emulator_->firmware().stats().streamFrames, first + 1);
+
+  d->commandInterfaceOpened();  // as after the pad came back
+  d->streamLights();
+  ASSERT_TRUE(d->waitForCommands(kSettleMs));
+  EXPECT_EQ(emulator_->firmware().stats().streamFrames, first + 2);
+}
+
 TEST_F(MousepadDeviceTest, SyncFromThePadShowsItsNewEffectAndAFailedReadKeepsTheLastOne) {
   auto d = makeOpenDevice();
   connect(*d);
