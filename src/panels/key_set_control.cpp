@@ -22,7 +22,6 @@ constexpr char kSelectedKeyLabel[] = "keyset_selected_key_label";
 
 constexpr char kFunctionArea[] = "keyset_layout";
 constexpr char kFunctionCombo[] = "keyset_function_combo";
-constexpr char kFunctionTabs[] = "function_switch_tablayout";
 constexpr char kKeyEdit[] = "keyset_keyboard_text_edit";
 constexpr char kMacroCombo[] = "keyset_macro_combo";
 constexpr char kPlayModeCombo[] = "keyset_macro_over_combo";
@@ -104,7 +103,13 @@ void CKeySetControlUI::refreshMacroNames() {
     macroNames_ = model.names();
   }
   fillMacroCombo();
-  if (position_ >= 0) showCode(working_);
+  if (position_ < 0) return;
+  // A deleted macro renumbers the stored table: the key being edited then
+  // shows its new code, not the number it had before.
+  const auto list = target_ ? target_->keyAssignmentList() : std::vector<profiles::KeyAssignment>{};
+  const auto at = static_cast<std::size_t>(position_);
+  if (at < list.size() && list[at].code != selectedStored_) selectKey(position_);
+  else showCode(working_);
 }
 
 void CKeySetControlUI::fillMacroCombo() {
@@ -136,6 +141,7 @@ void CKeySetControlUI::selectKey(int position) {
   if (position < 0 || static_cast<std::size_t>(position) >= list.size()) return;
   position_ = position;
   working_ = list[static_cast<std::size_t>(position)].code;
+  selectedStored_ = working_;
   showCode(working_);
   // The title names the key being edited: the device's name for it, or the
   // caption of its key on the picture.
@@ -180,6 +186,7 @@ void CKeySetControlUI::storeWorking() {
   if (static_cast<std::size_t>(position_) >= list.size()) return;
   list[static_cast<std::size_t>(position_)].code = working_;
   target_->storeKeyAssignments(list);
+  selectedStored_ = working_;
   target_->refreshKeyLabels();
 }
 

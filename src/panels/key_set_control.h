@@ -84,6 +84,7 @@ class CKeySetControlUI : public skin::CVerticalLayoutUI, public devices::IDevice
   std::vector<std::string> macroNames_;
   int position_ = -1;
   macros::KeyCode working_{};
+  macros::KeyCode selectedStored_{};  // the key's stored code when it was selected
   bool showing_ = false;  // controls are being set: their notifications change nothing
   bool capturing_ = false;
 };

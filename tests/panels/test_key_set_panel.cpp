@@ -9,6 +9,7 @@
 
 #include "fake_key_target.h"
 #include "hook/hook_records.h"
+#include "macros/macro_key_rules.h"
 #include "macros/macro_model.h"
 #include "panels/key_set_control.h"
 #include "skin/controls.h"
@@ -97,10 +98,28 @@ TEST_F(KeySetPanelTest, MacroRepeatAndTheDefaultShownAsFunctionZero) {
   once.macroItem = 0;
   EXPECT_EQ(apply(once), (profiles::KeyCodeBytes{0x70, 0, 0}));
 
-  // The default code shows function 0, whatever its kind.
-  panel->showDefault();
+  // The default code shows function 0, whatever its kind: here a macro.
+  device->keys[1] = test::keyItem(1, {0x70, 0, 0}, {0x70, 0, 0});
+  panel->selectKey(1);
   EXPECT_EQ(panel->readForm().function, macros::kFunctionDefault);
   EXPECT_TRUE(control("keyset_layout")->IsVisible());
+}
+
+// Deleting a macro renumbers the table under the open panel: the key being
+// edited shows, and keeps, its new number.
+TEST_F(KeySetPanelTest, AMacroDeletedWhileItsKeyIsOpenShowsTheRenumberedMacro) {
+  macros::KeySetForm second = form(macros::kFunctionMacro);
+  second.macroItem = 1;
+  EXPECT_EQ(apply(second), (profiles::KeyCodeBytes{0x70, 1, 0}));
+
+  macros::MacroModel model(dir.path().toStdString() + "/");
+  model.loadIndex();
+  ASSERT_TRUE(model.deleteMacro(0));
+  ASSERT_TRUE(macros::renumberAfterMacroDelete(device->keys, 0));
+  panel->refreshMacroNames();
+  EXPECT_EQ(panel->readForm().macroItem, 0);
+  panel->applyControls();
+  EXPECT_EQ(device->keys[0].code, (profiles::KeyCodeBytes{0x70, 0, 0}));
 }
 
 TEST_F(KeySetPanelTest, CapturedRightAltThenAKeyGivesAltAndTheKey) {
@@ -119,7 +138,16 @@ TEST_F(KeySetPanelTest, SaveToDeviceReportsEachOutcome) {
   panel->saveToDevice();
   EXPECT_EQ(device->tableWrites, 0);
   ASSERT_EQ(prompts->notices.size(), 1u);
-  EXPECT_FALSE(prompts->notices[0].contains("%d"));
+  EXPECT_EQ(prompts->notices[0], "message_text_16");  // no language loaded: the key itself
+
+  device->downloadAnswer = -1;  // no macro image: said, and the key table still goes out
+  panel->saveToDevice();
+  EXPECT_EQ(device->tableWrites, 1);
+  ASSERT_EQ(prompts->notices.size(), 2u);
+  EXPECT_EQ(prompts->notices[1], "message_text_7");
+  prompts->notices.clear();
+  device->tableWrites = 0;
+  device->profileSaves = 0;
 
   device->downloadAnswer = 0;
   device->refuseDownload = true;  // the device says no
