@@ -4,6 +4,7 @@
 #include <QSettings>
 
 #include "app/app_messages.h"
+#include "hook/input_hook.h"
 #include "platform/debug.h"
 
 namespace kavro::app {
@@ -58,6 +59,19 @@ skin::SkinTheme storedSkinTheme() {
 bool storeSkinTheme(const skin::SkinTheme& theme) {
   const QString accent = QStringLiteral("#%1").arg(theme.accent & 0xFFFFFFu, 6, 16, QLatin1Char('0')).toUpper();
   return writeValue(kSkinToneKey, skin::skinToneName(theme.tone)) && writeValue(kSkinAccentKey, accent);
+}
+
+namespace {
+constexpr char kWindowGrabValue[] = "grab";
+}  // namespace
+
+bool storedSystemWideCapture() {
+  return hook::captureSourceFromSetting(readValue(hook::kCaptureSourceSetting)) == hook::CaptureSource::KernelDevices;
+}
+
+bool storeSystemWideCapture(bool on) {
+  return writeValue(hook::kCaptureSourceSetting,
+                    QString::fromLatin1(on ? hook::kCaptureSourceKernelDevices : kWindowGrabValue));
 }
 
 }  // namespace kavro::app

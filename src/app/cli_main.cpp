@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "app/control_registry.h"
 #include "app/device_scripts.h"
 #include "app/main_wnd.h"
+#include "app/main_wnd_settings.h"
 #include "app/single_instance.h"
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
@@ -92,11 +95,13 @@ class HeadlessProgram {
     registerControls(QCoreApplication::applicationDirPath() + "/skin/");
     registerInstanceMessage();
     registerProgramMessages();
-    startDemo();
+    if (!startDemo(error)) return false;
     QApplication::setQuitOnLastWindowClosed(false);
     window_ = std::make_unique<CMainWnd>();
     window_->setTrayMode(CMainWnd::TrayMode::None);
     window_->setAttribute(Qt::WA_DontShowOnScreen);
+    // A command is no time to ask the update service.
+    window_->settingsOptions().backgroundCheck = false;
     if (!window_->Create(nullptr, QString::fromLatin1(kProductName), skin::UI_WNDSTYLE_FRAME, 0, 0, 800, 572)) {
       *error = "the device code could not start";
       return false;
@@ -110,21 +115,29 @@ class HeadlessProgram {
   const std::vector<std::string>& failedSaves() const { return saves_.paths; }
 
  private:
-  void startDemo() {
-    if (simulate_.empty()) return;
+  // The emulated devices --simulate names; false (and why) when they cannot start.
+  bool startDemo(std::string* error) {
+    if (simulate_.empty()) return true;
     // The demo headset's audio goes to the simulated card, as in the window.
     if (!qEnvironmentVariableIsSet("KAVRO_AUDIO_SIM")) qputenv("KAVRO_AUDIO_SIM", "1");
 #ifdef KAVRO_HAVE_SIM
-    std::string error;
-    if (!sim::startDemo(simulate_, &error, sim::defaultDemoStateFolder())) dbg::printf("--simulate: %s\n", error.c_str());
+    std::string why;
+    if (!sim::startDemo(simulate_, &why, sim::defaultDemoStateFolder())) {
+      *error = "--simulate: " + why;
+      return false;
+    }
 #endif
+    return true;
   }
   // Waits for the first device scan and the arrival of the devices it found.
   void settle() {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kHeadlessSettleMs && !settled()) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, kHeadlessPollMs);
+      // Sleeps until something happens or the next look, instead of spinning.
+      QEventLoop wait;
+      QTimer::singleShot(kHeadlessPollMs, &wait, &QEventLoop::quit);
+      wait.exec();
     }
   }
   void reportSavesHere() {

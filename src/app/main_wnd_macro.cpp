@@ -2,8 +2,8 @@
 // input hook, starts and stops it for the macro panel's record and stop
 // buttons, the step menu and the key assignment panel's key edit (message
 // 1054), and hands every reported event to the panel of the current page.
-#include <QSettings>
 
+#include "app/app_settings.h"
 #include "app/main_wnd.h"
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
@@ -61,8 +61,8 @@ void CMainWnd::setHook(std::uint32_t mode, bool enable) {
   if (enable) {
     // The settings choose the kernel devices as source; read at every start
     // so a change there takes effect with the next capture.
-    hook_->setPreferredSource(
-        hook::captureSourceFromSetting(QSettings().value(QLatin1String(hook::kCaptureSourceSetting)).toString()));
+    hook_->setPreferredSource(storedSystemWideCapture() ? hook::CaptureSource::KernelDevices
+                                                        : hook::CaptureSource::WindowGrab);
     if (hook_->start(0, mode, this, true, true) != 1) dbg::write("input capture could not be started\n");
   } else {
     hook_->stop();

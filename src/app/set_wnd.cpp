@@ -31,6 +31,7 @@ CControlUI* CSetWnd::CreateControl(const QString& className) {
 
 void CSetWnd::InitWindow() {
   fillLanguageList();
+  if (auto* check = Find<CCheckBoxUI>("capture_evdev_check")) check->SetCheck(storedSystemWideCapture(), false);
   if (CControlUI* v = FindControl("set_version_value")) v->SetText(QString::fromStdString(options_.versionText));
   if (CControlUI* tip = FindControl("update_tishi_layout")) tip->SetVisible(false);
   if (CControlUI* b = FindControl("update_fw_and_ap")) b->SetVisible(false);
@@ -64,7 +65,20 @@ void CSetWnd::Notify(TNotifyUI& msg) {
     tickChanged(msg.pSender);
     return;
   }
+  if (msg.pSender && msg.sType == QLatin1String(DUI_MSGTYPE_SELECTCHANGED) &&
+      msg.pSender->GetName() == QLatin1String("capture_evdev_check")) {
+    chooseCaptureSource(static_cast<CCheckBoxUI*>(msg.pSender));
+    return;
+  }
   CWindowWnd::Notify(msg);
+}
+
+// The next recording or key capture reads the choice; one that cannot be
+// stored goes back and says so.
+void CSetWnd::chooseCaptureSource(CCheckBoxUI* check) {
+  if (storeSystemWideCapture(check->GetCheck())) return;
+  check->SetCheck(!check->GetCheck(), false);
+  showMessage(QStringLiteral("set_save_failed"));
 }
 
 void CSetWnd::OnClick(TNotifyUI& msg) {

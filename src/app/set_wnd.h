@@ -13,6 +13,10 @@
 #include "skin/window.h"
 #include "update/update_session.h"
 
+namespace kavro::skin {
+class CCheckBoxUI;
+}
+
 namespace kavro::app {
 
 class CUpdateInfoListItemUI;
@@ -64,6 +68,7 @@ class CSetWnd : public skin::CWindowWnd {
   int rowCount() const { return static_cast<int>(rowControls_.size()); }
   // The user's language choice from the list (as "Language_combox_info" does).
   void chooseLanguage(int index);
+  void chooseCaptureSource(skin::CCheckBoxUI* check);
   // The update page's buttons, as their clicks do.
   void openConfirmation();
   void confirmUpdate();

@@ -232,6 +232,22 @@ TEST_F(SetWndTest, CheckDownloadAndStartShowOnTheRows) {
   EXPECT_TRUE(messages.isEmpty());
 }
 
+// The capture source is chosen in the window and kept for the next start.
+TEST_F(SetWndTest, SystemWideCaptureIsChosenHereAndKept) {
+  EXPECT_FALSE(storedSystemWideCapture());
+  open("https://127.0.0.1:1/");
+  auto* check = wnd->Find<skin::CCheckBoxUI>("capture_evdev_check");
+  ASSERT_NE(check, nullptr);
+  EXPECT_FALSE(check->GetCheck());
+  check->SetCheck(true, false);
+  wnd->GetPaintManager().SendNotify(check, QString::fromLatin1(skin::DUI_MSGTYPE_SELECTCHANGED));
+  EXPECT_TRUE(storedSystemWideCapture());
+  wnd->closeWindow();
+  delete wnd.data();
+  open("https://127.0.0.1:1/");
+  EXPECT_TRUE(wnd->Find<skin::CCheckBoxUI>("capture_evdev_check")->GetCheck());
+}
+
 TEST_F(SetWndTest, BadChecksumAndOddAnswersAreRefusedWithAReason) {
   auto table = update::defaultServiceTable();
   table[0].fault = ServicePackage::Fault::UnsafeName;
