@@ -59,7 +59,6 @@ class DeviceBusObject : public QObject, protected QDBusContext {
  public:
   DeviceBusObject(std::string kind, DeviceScriptService* service, QObject* parent = nullptr);
   QString objectPath() const;
-  const std::string& deviceKind() const { return kind_; }
   // Reads the device again; sends PropertiesChanged for what changed.
   void refresh();
 

@@ -1,10 +1,10 @@
 #include "app/device_scripts.h"
 
-#include <QDateTime>
 
 #include "app/device_script_adapter.h"
 #include "app/main_wnd.h"
 #include "devices/device_base.h"
+#include "platform/event.h"
 #include "devices/device_manager.h"
 #include "devices/device_option.h"
 #include "transport/sequence_result.h"
@@ -22,7 +22,8 @@ constexpr int kRedShift = 16;
 constexpr int kGreenShift = 8;
 constexpr uint32_t kByteMask = 0xFF;
 
-qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+// The monotonic clock, so that a change of the system time stretches no wait.
+qint64 nowMs() { return static_cast<qint64>(tickMs()); }
 
 #ifdef KAVRO_HAVE_PANELS
 panels::CDeviceProfileUI* profilePanelOf(devices::CHalvionUSBDevice* device) {

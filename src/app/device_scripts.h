@@ -60,7 +60,6 @@ class DeviceScriptService : public QObject {
   void afterQueue(const std::string& kind, ScriptDone done);
 
   // Requests waiting for their device.
-  size_t pendingCount() const { return pending_.size(); }
 
  private:
   // The ready device of a kind, or the no-device / unknown-kind error.

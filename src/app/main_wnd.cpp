@@ -278,7 +278,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
   }
   const bool mine = msg == WM_DISPLAYCHANGE || msg == WM_DPICHANGED || msg == WM_TIMER || msg == WM_TRAYNOTIFY ||
                     msg == WM_MENUCLICK || msg == WM_SHOWPROGRESS || msg == WM_INTERFACE_ARRIVED ||
-                    msg == WM_INTERFACE_GONE || msg == WM_CLEAR_UPDATE_MARK;
+                    msg == WM_INTERFACE_GONE;
   if (awake_ && handleSettingsMessage(msg, wParam, lParam)) return 0;
   // While the system sleeps the window leaves these alone.
   if (!mine || !awake_) {
@@ -307,9 +307,6 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
       break;
     case WM_INTERFACE_GONE:
       if (devices_) devices_->interfaceGoneOnWindow(static_cast<int>(wParam));
-      break;
-    case WM_CLEAR_UPDATE_MARK:
-      if (setBtn_) setBtn_->SetForeImage(QString());
       break;
   }
   return 0;

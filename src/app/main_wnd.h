@@ -57,7 +57,6 @@ inline constexpr skin::LPARAM WM_RBUTTONUP = 0x0205;
 inline constexpr skin::UINT WM_SHOWPROGRESS = 3072;
 inline constexpr skin::UINT WM_INTERFACE_ARRIVED = 3090;
 inline constexpr skin::UINT WM_INTERFACE_GONE = 3091;
-inline constexpr skin::UINT WM_CLEAR_UPDATE_MARK = 3094;
 
 // Timers of the main window.
 inline constexpr int kTimerFitScreen = 1011;

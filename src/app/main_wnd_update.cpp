@@ -16,7 +16,6 @@ using namespace kavro::skin;
 
 namespace {
 constexpr char kUpdateMarkImage[] = "file='sysbtn/haveNewInfo.png'";
-static_assert(WM_UPDATE_MARK_CLEAR == WM_CLEAR_UPDATE_MARK);
 
 std::vector<update::ModelEntry> modelTable() {
   std::vector<update::ModelEntry> out;

@@ -9,8 +9,12 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusReply>
+#include <QDirIterator>
+#include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "../devices/headset/headset_test_env.h"
@@ -322,6 +326,29 @@ TEST_F(DeviceKindsBusTest, DpiEqAndBatteryCommandsGoToTheRunningWindow) {
 
 // ---- without a running program ---------------------------------------------------------
 
+namespace {
+
+// Every integer saved under `key`, anywhere in the profile files below root.
+std::vector<int> savedValues(const QString& root, const char* key) {
+  std::vector<int> out;
+  std::function<void(const Json::Value&)> walk = [&](const Json::Value& v) {
+    if (v.isObject()) {
+      if (v.isMember(key) && v[key].isInt()) out.push_back(v[key].asInt());
+      for (const auto& name : v.getMemberNames()) walk(v[name]);
+    } else if (v.isArray()) {
+      for (const Json::Value& e : v) walk(e);
+    }
+  };
+  QDirIterator it(root, {"*.json", "*.Json"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    QFile f(it.next());
+    if (f.open(QIODevice::ReadOnly)) walk(test::parseJson(QString::fromUtf8(f.readAll())));
+  }
+  return out;
+}
+
+}  // namespace
+
 TEST(HeadlessKindCommands, DpiEqAndBatteryRunAgainstKavroSim) {
   QTemporaryDir home;
   const QString simDir = home.filePath("sim");
@@ -347,10 +374,15 @@ TEST(HeadlessKindCommands, DpiEqAndBatteryRunAgainstKavroSim) {
   }
   EXPECT_EQ(mouseBattery, kEmulatedBattery) << r.out.toStdString();
 
+  // Each command leaves its choice in the device's saved profile.
   r = test::runCommand({"dpi", "2"}, env);
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const std::vector<int> stages = savedValues(home.filePath("data"), "StageActive");
+  EXPECT_NE(std::find(stages.begin(), stages.end(), 2), stages.end()) << stages.size();
   r = test::runCommand({"eq", "3"}, env);
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const std::vector<int> eq = savedValues(home.filePath("data"), "EqType");
+  EXPECT_NE(std::find(eq.begin(), eq.end(), headset::kFirstEqPreset + 3), eq.end()) << eq.size();
   EXPECT_EQ(test::runCommand({"dpi", "5"}, env).exitCode, 1);
   EXPECT_EQ(test::runCommand({"eq", "13"}, env).exitCode, 1);
   EXPECT_EQ(test::runCommand({"light", "keyboard", "--effect", "6"}, env).exitCode, 2);

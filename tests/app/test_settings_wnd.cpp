@@ -358,7 +358,7 @@ TEST_F(SettingsMainWndTest, UpdateMarkAppearsWhenServiceOffersAndClearsWith3094)
   ASSERT_TRUE(waitFor([&] { return window->hasUpdateMark(); }, 20000));
   EXPECT_FALSE(window->FindControl("setbtn")->GetForeImage().isEmpty());
   EXPECT_EQ(window->settingsWindow(), nullptr);  // a hidden window opens nothing
-  window->SendMessage(WM_CLEAR_UPDATE_MARK);
+  window->SendMessage(WM_UPDATE_MARK_CLEAR);
   EXPECT_FALSE(window->hasUpdateMark());
   EXPECT_TRUE(window->FindControl("setbtn")->GetForeImage().isEmpty());
 }
