@@ -9,6 +9,7 @@
 #include "app/main_wnd_settings.h"
 #include "devices/device_base.h"
 #include "devices/device_manager.h"
+#include "platform/debug.h"
 #include "skin/controls.h"
 #include "skin/resource_manager.h"
 
@@ -59,8 +60,11 @@ void CMainWnd::applyStartSettings() {
 void CMainWnd::applyLanguageIndex(int index) {
   SettingsOptions& o = settingsOptions();
   if (index < 0 || index >= static_cast<int>(o.languages.size())) return;
-  if (!applyLanguageEntry(o.languages[static_cast<size_t>(index)])) return;
+  const LanguageEntry& entry = o.languages[static_cast<size_t>(index)];
+  if (!applyLanguageEntry(entry)) return;
   o.languageIndex = index;
+  // Kept only once it took, so the next start does not begin with a language that fails.
+  if (!storeLanguageId(entry.id)) dbg::write("language: the choice could not be stored\n");
   retextMenus(this);
   if (devices_) {
     for (devices::CHalvionUSBDevice* d : devices_->allDevices()) d->refreshKeyCaptions();

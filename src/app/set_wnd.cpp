@@ -96,20 +96,21 @@ void CSetWnd::OnClick(TNotifyUI& msg) {
   else CWindowWnd::OnClick(msg);
 }
 
-// A language chosen in the list is stored, then applied by the main window
-// to every open window (this one included); the same language changes nothing.
+// A language chosen in the list is applied to every open window (this one
+// included) and then kept; the same language changes nothing.
 void CSetWnd::chooseLanguage(int index) {
   if (index < 0 || index >= static_cast<int>(options_.languages.size()) || index == languageIndex_) return;
-  languageIndex_ = index;
-  if (!storeLanguageId(options_.languages[static_cast<size_t>(index)].id)) {
-    dbg::write("language: the choice could not be stored\n");
-  }
+  // The main window applies the language to every window, keeps the choice
+  // once it took and tells this window (message 3089 back).
   if (owner_) {
     owner_->SendMessage(WM_LANGUAGE_CHANGED, static_cast<WPARAM>(index), 0);
-  } else {
-    applyLanguageEntry(options_.languages[static_cast<size_t>(index)]);
-    retext();
+    return;
   }
+  const LanguageEntry& entry = options_.languages[static_cast<size_t>(index)];
+  if (!applyLanguageEntry(entry)) return;
+  languageIndex_ = index;
+  if (!storeLanguageId(entry.id)) dbg::write("language: the choice could not be stored\n");
+  retext();
 }
 
 // Texts the window puts together itself follow the language.

@@ -2,6 +2,8 @@
 // mark of the main window, against the local update service.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -319,6 +321,29 @@ TEST_F(SettingsMainWndTest, LanguageSwitchReTextsOpenWindowsAndIsKept) {
   ASSERT_TRUE(createWith([](auto&) {}));
   EXPECT_EQ(window->languageIndex(), 0);
   EXPECT_EQ(window->FindControl("setbtn")->toolTip(), "Settings");
+}
+
+// A language whose file cannot be loaded changes nothing and is not kept, so
+// the next start does not begin with it.
+TEST_F(SettingsMainWndTest, ALanguageThatFailsToLoadIsNotKept) {
+  const QString config = QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath("Language.config");
+  {
+    QFile f(config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"Language": [
+      {"Language_ID": 1033, "Language_name": "en", "Language_file": "lan_en.xml", "Language_text": "English"},
+      {"Language_ID": 1031, "Language_name": "de", "Language_file": "lan_missing.xml", "Language_text": "Deutsch"}]})");
+  }
+  ASSERT_TRUE(storeLanguageId(kEnglishLanguageId));
+  ASSERT_TRUE(createWith([&](CMainWnd::SettingsOptions& o) { o.languageConfig = config; }));
+  window->SendMessage(WM_OPEN_SETTINGS_CENTRED);
+  CSetWnd* set = window->settingsWindow();
+  ASSERT_NE(set, nullptr);
+  set->chooseLanguage(1);
+  EXPECT_EQ(storedLanguageId(), kEnglishLanguageId);
+  EXPECT_EQ(window->languageIndex(), 0);
+  EXPECT_EQ(window->FindControl("setbtn")->toolTip(), "Settings");
+  set->closeWindow();
 }
 
 TEST_F(SettingsMainWndTest, SkinChoiceAppliesAtOnceAndIsKept) {
