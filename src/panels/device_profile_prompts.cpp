@@ -1,7 +1,7 @@
 #include "panels/device_profile_prompts.h"
 
 #include <QDir>
-#include <QFileDialog>
+#include <QHash>
 #include <QFileInfo>
 
 #include "skin/resource_manager.h"
@@ -12,23 +12,13 @@ namespace kavro::panels {
 
 namespace {
 
-const QString kFilter = QStringLiteral("Profile Files(*.json)");
-const QString kSuffix = QStringLiteral("json");
-
 QString title(const char* key) { return skin::CResourceManager::GetInstance().ResolveText(QLatin1String(key)); }
 
-// The folder the last import or export used, for the next dialog of this run.
-QString& lastFolder() {
-  static QString folder;
-  return folder;
-}
-
-// Remembers the folder of a chosen file for the next dialog of this run.
-QString runFileDialog(QWidget* owner, const QString& caption, QFileDialog::AcceptMode mode, const QString& start) {
-  const QString chosen =
-      widgets::runFileDialog(owner, caption, mode == QFileDialog::AcceptSave, start, kFilter, kSuffix);
-  if (!chosen.isEmpty()) lastFolder() = QFileInfo(chosen).absolutePath();
-  return chosen;
+// The folder the last dialog of each kind (by suffix) used, for the next
+// dialog of this run.
+QString& lastFolder(const QString& suffix) {
+  static QHash<QString, QString> folders;
+  return folders[suffix];
 }
 
 }  // namespace
@@ -38,38 +28,51 @@ QString dialogStartFolder(const QString& lastUsed, const QString& home) {
   return home;
 }
 
-QString profileFileName(const QString& profileName) {
-  QString name = profileName.trimmed();
+QString safeFileName(const QString& name, const QString& fallback, const QString& suffix) {
+  QString file = name.trimmed();
   // Characters that cannot stand in a file name, or that would make it hidden
   // or a path, become '_'.
-  for (QChar& c : name) {
+  for (QChar& c : file) {
     if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control) c = QLatin1Char('_');
   }
-  while (name.startsWith(QLatin1Char('.'))) name.remove(0, 1);
-  if (name.isEmpty()) name = QStringLiteral("profile");
-  return name + QLatin1Char('.') + kSuffix;
+  while (file.startsWith(QLatin1Char('.'))) file.remove(0, 1);
+  if (file.isEmpty()) file = fallback;
+  return file + QLatin1Char('.') + suffix;
 }
 
-QString DialogProfilePrompts::askImportPath() {
-  const QString folder = dialogStartFolder(lastFolder(), QDir::homePath());
-  return runFileDialog(owner_, title("profile_import_title"), QFileDialog::AcceptOpen, folder);
+QString profileFileName(const QString& profileName) {
+  return safeFileName(profileName, QStringLiteral("profile"), QStringLiteral("json"));
 }
 
-QString DialogProfilePrompts::askExportPath(const QString& profileName) {
-  const QString folder = dialogStartFolder(lastFolder(), QDir::homePath());
-  return runFileDialog(owner_, title("profile_export_title"), QFileDialog::AcceptSave,
-                       QDir(folder).filePath(profileFileName(profileName)));
+QString DialogFilePrompts::run(const char* titleKey, bool save, const QString& start) {
+  const QString chosen = widgets::runFileDialog(owner_, title(titleKey), save, start, kind_.filter, kind_.suffix);
+  if (!chosen.isEmpty()) lastFolder(kind_.suffix) = QFileInfo(chosen).absolutePath();
+  return chosen;
 }
 
-void DialogProfilePrompts::showNotice(const QString& text) {
+QString DialogFilePrompts::askImportPath() {
+  return run(kind_.importTitleKey, false, dialogStartFolder(lastFolder(kind_.suffix), QDir::homePath()));
+}
+
+QString DialogFilePrompts::askExportPath(const QString& name) {
+  const QString folder = dialogStartFolder(lastFolder(kind_.suffix), QDir::homePath());
+  return run(kind_.exportTitleKey, true, QDir(folder).filePath(safeFileName(name, kind_.fallbackName, kind_.suffix)));
+}
+
+void DialogFilePrompts::showNotice(const QString& text) {
   widgets::CMsgWnd::ShowMessage(owner_ ? owner_->window() : nullptr, QString(), text);
 }
 
-bool DialogProfilePrompts::askConfirmation(const QString& text) {
+bool DialogFilePrompts::askConfirmation(const QString& text) {
   return widgets::CMsgWnd::ShowMessage(owner_ ? owner_->window() : nullptr, QString(), text, 96,
                                        skin::DT_CENTER | skin::DT_VCENTER | skin::DT_WORDBREAK,
                                        widgets::CMsgWnd::kConfirmCancel) == 1;
 }
+
+DialogProfilePrompts::DialogProfilePrompts(QWidget* owner)
+    : DialogFilePrompts({QStringLiteral("Profile Files(*.json)"), QStringLiteral("json"), "profile_import_title",
+                         "profile_export_title", QStringLiteral("profile")},
+                        owner) {}
 
 QString countMessageText(const QString& key, int count) {
   QString text = skin::CResourceManager::GetInstance().ResolveText(key);

@@ -20,12 +20,9 @@ constexpr char kPanelName[] = "KeySetControlItem";
 constexpr char kKeyButtonClass[] = "DeviceKeyButton";
 constexpr char kSelectedKeyLabel[] = "keyset_selected_key_label";
 
-constexpr char kFunctionArea[] = "keyset_layout";
-constexpr char kFunctionCombo[] = "keyset_function_combo";
 constexpr char kKeyEdit[] = "keyset_keyboard_text_edit";
 constexpr char kMacroCombo[] = "keyset_macro_combo";
 constexpr char kPlayModeCombo[] = "keyset_macro_over_combo";
-constexpr char kModifierPrefix[] = "key_ComBox_check_";
 
 constexpr char kMessageTooLong[] = "message_text_16";
 constexpr char kMessageNoImage[] = "message_text_7";
@@ -231,7 +228,7 @@ bool CKeySetControlUI::onNotify(skin::TNotifyUI& msg) {
   if (!isAncestorOf(sender)) return false;
   const QString name = sender->GetName();
   if (type == QLatin1String(skin::DUI_MSGTYPE_ITEMSELECT)) return handleItemSelect(name);
-  if (type == QLatin1String(skin::DUI_MSGTYPE_CLICK)) return handleClick(sender, name);
+  if (type == QLatin1String(skin::DUI_MSGTYPE_CLICK)) return handleClick(name);
   if (type == QLatin1String(skin::DUI_MSGTYPE_SELECTCHANGED) && name.startsWith(QLatin1String(kModifierPrefix))) {
     if (!showing_ && qobject_cast<skin::COptionUI*>(sender)->IsSelected()) applyControls();
     return true;
@@ -258,8 +255,7 @@ bool CKeySetControlUI::handleItemSelect(const QString& name) {
   return true;
 }
 
-bool CKeySetControlUI::handleClick(CControlUI* sender, const QString& name) {
-  (void)sender;
+bool CKeySetControlUI::handleClick(const QString& name) {
   if (name == QLatin1String("key_butt_keysave")) applyControls();
   else if (name == QLatin1String("key_butt_keydefalut")) showDefault();
   else if (name == QLatin1String("key_butt_keycancel")) showWorking();

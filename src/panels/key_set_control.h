@@ -26,6 +26,11 @@
 
 namespace kavro::panels {
 
+// Control names both of the panel's files use.
+inline constexpr char kFunctionArea[] = "keyset_layout";
+inline constexpr char kFunctionCombo[] = "keyset_function_combo";
+inline constexpr char kModifierPrefix[] = "key_ComBox_check_";  // + option number
+
 class CKeySetControlUI : public skin::CVerticalLayoutUI, public devices::IDevicePanel {
   Q_OBJECT
  public:
@@ -73,7 +78,7 @@ class CKeySetControlUI : public skin::CVerticalLayoutUI, public devices::IDevice
   void storeWorking();
   void selectFunctionPage(int function);
   bool handleItemSelect(const QString& name);
-  bool handleClick(skin::CControlUI* sender, const QString& name);
+  bool handleClick(const QString& name);
   bool handleFocus(const QString& type, const QString& name);
   void sendCaptureSwitch(bool on);
   macros::KeyCode defaultCode() const;

@@ -11,10 +11,7 @@ using macros::KeySetForm;
 
 namespace {
 
-constexpr char kFunctionArea[] = "keyset_layout";
-constexpr char kFunctionCombo[] = "keyset_function_combo";
 constexpr char kFunctionTabs[] = "function_switch_tablayout";
-constexpr char kModifierPrefix[] = "key_ComBox_check_";
 
 // A combo's selected item, or kNoSelection.
 int comboItem(skin::CComboUI* combo) { return combo ? combo->GetCurSel() : macros::kNoSelection; }

@@ -24,6 +24,7 @@
 #include "hook/macro_recorder.h"
 #include "macros/macro_model.h"
 #include "macros/macro_steps.h"
+#include "panels/device_profile_prompts.h"
 #include "skin/container.h"
 
 namespace kavro::skin {
@@ -34,33 +35,13 @@ class CMenuWnd;
 
 namespace kavro::panels {
 
-// What the macro panel asks of the user; behind an interface so tests answer
-// without modal dialogs.
-class IMacroPrompts {
- public:
-  virtual ~IMacroPrompts() = default;
-  // A ".mac" file to import; empty when cancelled.
-  virtual QString askImportPath() = 0;
-  // Where to export the macro named name; empty when cancelled.
-  virtual QString askExportPath(const QString& name) = 0;
-  // A notice (language key or plain text).
-  virtual void showNotice(const QString& text) = 0;
-  // A yes/no question; true only for yes.
-  virtual bool askConfirmation(const QString& text) = 0;
-};
+// What the macro panel asks of the user.
+using IMacroPrompts = IFilePrompts;
 
 // File dialogs with the filter "Macro Files(*.mac)" and the message dialog.
-class DialogMacroPrompts : public IMacroPrompts {
+class DialogMacroPrompts : public DialogFilePrompts {
  public:
-  explicit DialogMacroPrompts(QWidget* owner = nullptr) : owner_(owner) {}
-  void setOwner(QWidget* owner) { owner_ = owner; }
-  QString askImportPath() override;
-  QString askExportPath(const QString& name) override;
-  void showNotice(const QString& text) override;
-  bool askConfirmation(const QString& text) override;
-
- private:
-  QPointer<QWidget> owner_;
+  explicit DialogMacroPrompts(QWidget* owner = nullptr);
 };
 
 class CMacroControlUI : public skin::CVerticalLayoutUI, public devices::IDevicePanel {

@@ -7,7 +7,6 @@
 #include "devices/mouse/mouse_device.h"
 #include "skin/controls.h"
 #include "skin/dialog_builder.h"
-#include "skin/resource_manager.h"
 #include "widgets/file_dialog.h"
 #include "widgets/msg_wnd.h"
 
@@ -56,8 +55,6 @@ class LayoutCallback : public skin::IDialogBuilderCallback {
     return cls.compare(QLatin1String(kSprayClass), Qt::CaseInsensitive) == 0 ? new CSprayPathUI : nullptr;
   }
 };
-
-QString text(const char* key) { return skin::CResourceManager::GetInstance().ResolveText(QLatin1String(key)); }
 
 int numberAfterPrefix(const QString& name, const char* prefix) {
   const QLatin1String p(prefix);
@@ -133,7 +130,6 @@ T* CShootControlUI::find(const char* name) const {
 }
 
 void CShootControlUI::setDevice(devices::CHalvionUSBDevice* device) {
-  device_ = device;
   if (auto* mouse = qobject_cast<devices::CHalvionMouseDevice*>(device)) {
     setFolders({mouse->recoilUserFolder(), mouse->recoilFactoryFolder()});
   }
@@ -298,7 +294,6 @@ void registerShootPanel() {
   auto* factory = skin::CControlFactory::GetInstance();
   factory->RegistControl(QStringLiteral("ShootControl"), [] { return new CShootControlUI; });
   factory->RegistControl(QStringLiteral("CShootControlUI"), [] { return new CShootControlUI; });
-  factory->RegistControl(QString::fromLatin1(kSprayClass), [] { return new CSprayPathUI; });
 }
 
 }  // namespace kavro::panels

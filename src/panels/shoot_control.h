@@ -79,7 +79,6 @@ class CShootControlUI : public skin::CVerticalLayoutUI, public devices::IDeviceP
   bool handleClick(const QString& name);
   bool handleSelectChanged(skin::CControlUI* sender, const QString& name);
 
-  QPointer<devices::CHalvionUSBDevice> device_;
   mouse::RecoilFolders folders_;
   mouse::RecoilPattern pattern_{};
   int slot_ = 0;
@@ -90,8 +89,8 @@ class CShootControlUI : public skin::CVerticalLayoutUI, public devices::IDeviceP
   MessageSink message_;
 };
 
-// Registers "ShootControl" / "CShootControlUI" (the panel) and
-// "ShootKeySetControlUI" (its layout's root) with the control factory.
+// Registers "ShootControl" / "CShootControlUI" (the panel) with the control
+// factory; the spray path inside its layout comes from the panel's own builder.
 void registerShootPanel();
 
 }  // namespace kavro::panels

@@ -40,7 +40,9 @@ class MousePageTest : public test::MainWndFixture {
   }
   void TearDown() override {
     MainWndFixture::TearDown();
-    if (mouseEmulator) EXPECT_EQ(mouseEmulator->violations(), 0u);
+    if (mouseEmulator) {
+      EXPECT_EQ(mouseEmulator->violations(), 0u);
+    }
     mouseEmulator.reset();
   }
   devices::CHalvionMouseDevice* mouse() {

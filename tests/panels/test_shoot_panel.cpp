@@ -109,7 +109,9 @@ TEST(ShootPanel, AStoredShotKeepsTheFourStepLayoutAndRedrawsThePath) {
   // Every other shot is the factory's.
   const macros::RecoilPattern factory = macros::readPattern(profiles::readJsonDocument(rig.factoryFile(2)));
   for (int shot = 0; shot < macros::kShotsPerPattern; ++shot) {
-    if (shot != 4) EXPECT_EQ(rig.panel.pattern()[static_cast<size_t>(shot)], factory[static_cast<size_t>(shot)]) << shot;
+    if (shot != 4) {
+      EXPECT_EQ(rig.panel.pattern()[static_cast<size_t>(shot)], factory[static_cast<size_t>(shot)]) << shot;
+    }
   }
   // The picture follows the pattern: shot 4 moved the aim 12 to the left.
   const auto& path = rig.panel.sprayView()->path();
