@@ -3,7 +3,6 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
@@ -19,7 +18,6 @@ namespace kavro::app {
 namespace {
 
 constexpr int kCallTimeoutMs = 30000;  // a profile with macros takes a few seconds
-constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
 
 std::vector<std::string> stdList(const QStringList& list) {
   std::vector<std::string> out;

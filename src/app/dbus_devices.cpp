@@ -12,7 +12,6 @@ namespace kavro::app {
 
 namespace {
 
-constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
 
 QStringList toStringList(const std::vector<std::string>& list) {
   QStringList out;

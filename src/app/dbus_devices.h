@@ -30,6 +30,8 @@ class InterProgramBus;
 
 inline constexpr char kDeviceInterface[] = "com.kavro.Config.Device";
 inline constexpr char kDevicePathPrefix[] = "/com/kavro/Config/devices/";
+// The standard interface of the properties and their change signal.
+inline constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
 // How often arrivals, removals and property changes are looked for.
 inline constexpr int kBusSyncMs = 250;
 
