@@ -4,9 +4,11 @@
 #include "app/device_script_adapter.h"
 #include "app/main_wnd.h"
 #include "devices/device_base.h"
-#include "platform/event.h"
 #include "devices/device_manager.h"
 #include "devices/device_option.h"
+#include "devices/light_change.h"
+#include "platform/event.h"
+#include "transport/command_set.h"
 #include "transport/sequence_result.h"
 #ifdef KAVRO_HAVE_PANELS
 #include "panels/device_profile.h"
@@ -190,13 +192,8 @@ void DeviceScriptService::setLighting(const std::string& kind, const cli::LightV
   if (!problem.empty()) return done(CallResult::failed(cli::kErrorOutOfRange, problem));
   // As the lighting panel applies a change: the device leaves synchronised
   // lighting, the profile keeps the new values, the device gets them.
-  d->channel.stateFlag.store(0);
-  devices::DeviceLightParams params = d->getLightParams();
-  applyValues(values, params);
-  d->setLightParams(params);
-  d->saveProfileData();
-  d->applyLightState();
-  if (d->writeLightSettings() == 0) {
+  if (devices::applyLightChange(*d, [&values](devices::DeviceLightParams& p) { applyValues(values, p); }) !=
+      transport::kCmdOk) {
     return done(CallResult::failed(cli::kErrorDevice, "the " + kind + " did not take the lighting"));
   }
 #ifdef KAVRO_HAVE_PANELS

@@ -6,7 +6,10 @@
 
 #include <atomic>
 
+#include "devices/light_change.h"
 #include "panels/light_control_palette.h"
+#include "platform/debug.h"
+#include "transport/command_set.h"
 #include "panels/light_layout_rules.h"
 #include "skin/controls.h"
 #include "skin/dialog_builder.h"
@@ -356,14 +359,9 @@ void CLightControlUI::applyChange(const std::function<void()>& writeBack,
                                   const std::function<void(devices::DeviceLightParams&)>& change) {
   devices::CHalvionUSBDevice* d = device_;
   if (!d) return;
-  d->channel.stateFlag.store(0);  // this device leaves synchronised lighting
   if (writeBack) writeBack();
-  devices::DeviceLightParams params = d->getLightParams();
-  change(params);
-  d->setLightParams(params);
-  d->saveProfileData();
-  d->applyLightState();
-  d->writeLightSettings();
+  // A device that is not open shows so on its page; the values are kept.
+  if (devices::applyLightChange(*d, change) != transport::kCmdOk) dbg::write("lighting: the device is not open\n");
 }
 
 bool CLightControlUI::handleItemSelect(const QString& name) {
