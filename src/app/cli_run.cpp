@@ -204,6 +204,13 @@ Json::Value deviceJson(const DeviceRecord& d) {
     else light["effects"].append("");
   }
   v["lighting"] = light;
+  // What the commands can do with this device.
+  Json::Value caps(Json::arrayValue);
+  caps.append("lighting");
+  caps.append("profiles");
+  if (d.kind == "mouse") caps.append("dpi");
+  if (d.kind == "headset") caps.append("equaliser");
+  v["capabilities"] = caps;
   return v;
 }
 

@@ -169,6 +169,8 @@ TEST(CliRun, DevicesAsTableAndAsJsonEnvelope) {
   EXPECT_EQ(k["lighting"]["colour"].asString(), "00FF80");
   EXPECT_EQ(k["lighting"]["effect_name"].asString(), "Wave");
   EXPECT_EQ(k["profiles"].size(), 2u);
+  ASSERT_EQ(k["capabilities"].size(), 2u);  // a keyboard: no dpi, no equaliser
+  EXPECT_EQ(k["capabilities"][0].asString(), "lighting");
   EXPECT_TRUE(v["errors"].isArray());
 
   backend.devices.clear();
