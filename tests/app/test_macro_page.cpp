@@ -14,6 +14,7 @@
 #include "panels/macro_control.h"
 #include "skin/menu.h"
 #include "skin/qt_app.h"
+#include "widgets/device_key_button.h"
 #include "skin/resource_manager.h"
 #include "transport/command_set.h"
 
@@ -119,12 +120,17 @@ TEST_F(MacroPageTest, ARefusedDownloadIsShownAndTheMacroStays) {
 TEST_F(MacroPageTest, KeyCaptureThroughTheWindowStoresTheKey) {
   keyPanel->selectKey(static_cast<int>(kKeyA));
   choose("keyset_function_combo", 6);
-  window->SendMessage(hook::kHookOnOffMessage, 1, 0);
+  // Capture runs while the key field has the focus, as a click into it does.
+  notify("keyset_keyboard_text_edit", skin::DUI_MSGTYPE_SETFOCUS);
   sendKey(hook::HookMessage::KeySingleKey, KEY_LEFTCTRL, true, 10);
   sendKey(hook::HookMessage::KeySingleKey, KEY_F5, true, 20);
-  window->SendMessage(hook::kHookOnOffMessage, 0, 0);
+  notify("keyset_keyboard_text_edit", skin::DUI_MSGTYPE_KILLFOCUS);
   EXPECT_EQ(keyboard()->keyAssignments()[kKeyA].code, (profiles::KeyCodeBytes{0x20, 0x01, 0x3E}));
-  // The key's caption on the picture follows, and the profile keeps it.
+  // The key on the picture is marked and its tooltip names the new function;
+  // the profile keeps it.
+  const widgets::CDeviceKeyButtonUI* a = keyboard()->keyButton(kKeyA);
+  EXPECT_FALSE(a->isKeyMarkHidden());
+  EXPECT_TRUE(a->toolTip().contains(QStringLiteral("F5"))) << a->toolTip().toStdString();
   keyboard()->reloadProfile();
   EXPECT_EQ(keyboard()->keyAssignments()[kKeyA].code, (profiles::KeyCodeBytes{0x20, 0x01, 0x3E}));
 }
@@ -145,6 +151,8 @@ TEST_F(MacroPageTest, PanelsRenderInBothLanguages) {
       EXPECT_TRUE(panel->grab().save(file)) << file.toStdString();
     }
   }
+  skin::CResourceManager::GetInstance().LoadLanguage(QStringLiteral("lan_en.xml"));
+  skin::CPaintManagerUI::ReloadAllText();
 }
 
 }  // namespace
