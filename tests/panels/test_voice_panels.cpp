@@ -218,6 +218,29 @@ TEST_F(VoicePanels, ACustomCurveNotSavedAsAPresetSurvivesARestart) {
   EXPECT_EQ(device->bands(), expected);
 }
 
+TEST_F(VoicePanels, ChoosingCustomWithNoRowSelectedTakesTheStoredPreset) {
+  device->selectEqPreset(headset::kCustomEqPreset);
+  device->changeBand(0, 6);
+  ASSERT_EQ(addPreset("Warm"), 1);
+  device->selectEqPreset(3);
+  settle();
+  close();
+  open();  // a fixed preset shows no row of the list
+  ASSERT_EQ(voice->selectedUserPreset(), -1);
+  device->selectEqPreset(headset::kCustomEqPreset);
+  settle();
+  EXPECT_EQ(voice->selectedUserPreset(), 0);
+  EXPECT_EQ(device->bands(), device->userPresets().values[0]);
+  EXPECT_EQ(shownBands(), device->userPresets().values[0]);
+  EXPECT_EQ(test::CardReader().playback("EQ_Slider1"), "6");
+  EXPECT_EQ(test::savedStages(*device)["CustomEqSeletIndex"].asInt(), 0);
+
+  close();
+  open();
+  EXPECT_EQ(voice->selectedUserPreset(), 0);
+  EXPECT_EQ(shownBands(), device->userPresets().values[0]);
+}
+
 TEST_F(VoicePanels, RenderedVoicePanel) {
   device->selectEqPreset(9);
   settle();

@@ -248,12 +248,22 @@ void CHalvionHS6533Device::changeBand(int band, int gain) {
   postAudio([band, gain](audio::HeadsetAudio& a) { return a.setBand(band, gain); }, {});
 }
 
+// With no row selected in the list the stored row is taken (and selected);
+// without a valid one the current bands stay as custom bands no user preset
+// holds, so the profile never names a preset whose bands the chip lacks.
 void CHalvionHS6533Device::applyUserPreset(std::function<void(bool ok)> applied) {
   IHeadsetVoiceView* v = voiceView();
-  const int selected = v ? v->selectedUserPreset() : settings_.customEqSelectIndex;
-  if (selected >= 0 && selected < static_cast<int>(presets_.values.size())) {
+  const auto isRow = [this](int row) { return row >= 0 && row < static_cast<int>(presets_.values.size()); };
+  int selected = v ? v->selectedUserPreset() : -1;
+  if (!isRow(selected)) {
+    selected = settings_.customEqSelectIndex;
+    if (v && isRow(selected)) v->selectUserPreset(selected);
+  }
+  if (isRow(selected)) {
     bands_ = presets_.values[static_cast<size_t>(selected)];
     settings_.customEqSelectIndex = selected;
+  } else {
+    settings_.customEqSelectIndex = -1;
   }
   if (settings_.eqType != headset::kCustomEqPreset && v) {
     v->selectPreset(headset::kCustomEqPreset);

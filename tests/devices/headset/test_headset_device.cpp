@@ -262,6 +262,7 @@ TEST_F(HeadsetDevice, UserPresetsAreKeptInTheProfile) {
   settle();
   EXPECT_EQ(d.audioSettings().eqType, headset::kCustomEqPreset);
   EXPECT_EQ(d.bands(), headset::fixedEqPreset(3));  // no user preset: the bands stay
+  EXPECT_EQ(test::savedStages(d)["CustomEqSeletIndex"].asInt(), -1);  // held by no preset
 }
 
 TEST_F(HeadsetDevice, WithoutTheLibraryAudioChangesNothingAndLightingWorks) {
