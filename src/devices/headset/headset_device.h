@@ -153,8 +153,8 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   using AudioJob = std::function<bool(audio::HeadsetAudio&)>;
   // Runs work on the audio worker behind every job posted before; done gets
   // the result on the window thread. Without the library work does not run
-  // and the result is not ok.
-  void postAudio(AudioJob work, std::function<void(const AudioResult&)> done);
+  // and the result is not ok. False when the worker took no job.
+  bool postAudio(AudioJob work, std::function<void(const AudioResult&)> done);
   void startAudio();
   void loadAudioProfile();
   // The custom equaliser without a saved user preset behind it: its bands
@@ -172,6 +172,24 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void showLevelTexts();
   void sendBands(bool enableEq, std::function<void(bool ok)> applied = {});
   void notice(const QString& key);
+  // A mute switch while its toggles are on the way to the chip: the state
+  // the last click asked for, so a quick second click flips that one.
+  struct PendingSwitch {
+    int inFlight = 0;
+    bool on = false;
+    // A click: the state it asks for (from `current`, the kept state, when
+    // nothing is on the way).
+    bool flip(bool current) {
+      on = !(inFlight > 0 ? on : current);
+      ++inFlight;
+      return on;
+    }
+    // A toggle came back: the state to show.
+    bool back(bool current) {
+      --inFlight;
+      return inFlight > 0 ? on : current;
+    }
+  };
 
   profiles::CHs6533Profiledata profile_;
   profiles::LightSetting light_{};
@@ -203,6 +221,7 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   audio::ChipState chip_;
   audio::LevelRanges ranges_;
   profiles::HeadsetSettings settings_{};
+  PendingSwitch micSwitch_, monitorSwitch_;
   headset::EqBands bands_{};
   headset::UserPresets presets_;
   std::function<void(const QString&)> notice_;

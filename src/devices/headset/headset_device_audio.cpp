@@ -21,7 +21,7 @@ QString dbText(double db) { return QString::fromStdString(audio::HeadsetAudio::d
 
 // ---- the audio worker ---------------------------------------------------------
 
-void CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const AudioResult&)> done) {
+bool CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const AudioResult&)> done) {
   audioQueue_.start();
   auto job = [this, work = std::move(work), done = std::move(done)]() mutable {
     AudioResult r;
@@ -41,7 +41,9 @@ void CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const Aud
         },
         Qt::QueuedConnection);
   };
-  if (audioQueue_.post(std::move(job))) ++audioPending_;
+  if (!audioQueue_.post(std::move(job))) return false;
+  ++audioPending_;
+  return true;
 }
 
 bool CHalvionHS6533Device::waitForAudio(int timeoutMs) {
@@ -324,15 +326,20 @@ void CHalvionHS6533Device::deleteUserPreset() {
 
 // ---- microphone and monitor -------------------------------------------------------
 
+// A switch shows the state asked for while toggles are on the way; once the
+// last one is back it shows what the chip took.
 void CHalvionHS6533Device::toggleMicrophone() {
-  const bool muted = settings_.micInSelect != 0;  // on now: the toggle mutes
-  postAudio([muted](audio::HeadsetAudio& a) { return a.setMicMuted(muted); }, [this, muted](const AudioResult& r) {
-    if (r.ok) {
-      settings_.micInSelect = muted ? 0 : 1;
-      saveAudioSettings();
-    }
-    if (IHeadsetVoiceView* v = voiceView()) v->setMicOn(settings_.micInSelect != 0);
-  });
+  const bool on = micSwitch_.flip(settings_.micInSelect != 0);
+  const bool posted =
+      postAudio([on](audio::HeadsetAudio& a) { return a.setMicMuted(!on); }, [this, on](const AudioResult& r) {
+        if (r.ok) {
+          settings_.micInSelect = on ? 1 : 0;
+          saveAudioSettings();
+        }
+        const bool shown = micSwitch_.back(settings_.micInSelect != 0);
+        if (IHeadsetVoiceView* v = voiceView()) v->setMicOn(shown);
+      });
+  if (!posted) micSwitch_.back(false);
 }
 
 void CHalvionHS6533Device::setMicrophoneLevel(int level) {
@@ -347,14 +354,17 @@ void CHalvionHS6533Device::setMicrophoneLevel(int level) {
 }
 
 void CHalvionHS6533Device::toggleMonitor() {
-  const bool muted = settings_.micMonitorSelect != 0;
-  postAudio([muted](audio::HeadsetAudio& a) { return a.setMonitorMuted(muted); }, [this, muted](const AudioResult& r) {
-    if (r.ok) {
-      settings_.micMonitorSelect = muted ? 0 : 1;
-      saveAudioSettings();
-    }
-    if (IHeadsetVoiceView* v = voiceView()) v->setMonitorOn(settings_.micMonitorSelect != 0);
-  });
+  const bool on = monitorSwitch_.flip(settings_.micMonitorSelect != 0);
+  const bool posted =
+      postAudio([on](audio::HeadsetAudio& a) { return a.setMonitorMuted(!on); }, [this, on](const AudioResult& r) {
+        if (r.ok) {
+          settings_.micMonitorSelect = on ? 1 : 0;
+          saveAudioSettings();
+        }
+        const bool shown = monitorSwitch_.back(settings_.micMonitorSelect != 0);
+        if (IHeadsetVoiceView* v = voiceView()) v->setMonitorOn(shown);
+      });
+  if (!posted) monitorSwitch_.back(false);
 }
 
 void CHalvionHS6533Device::setMonitorLevel(int level) {

@@ -216,6 +216,17 @@ TEST_F(HeadsetDevice, AudioOperationsReachTheCardAndTheProfile) {
   EXPECT_EQ(d.audioSettings().micInSelect, 1 - micOn);
   EXPECT_EQ(card.capture("MuteControl"), micOn ? "1" : "0");
   EXPECT_EQ(test::savedStages(d)["MicInSelect"].asInt(), 1 - micOn);
+  // Quick clicks, each before the previous one came back: every click counts.
+  d.toggleMicrophone();
+  d.toggleMicrophone();
+  const int monitorOn = d.audioSettings().micMonitorSelect;
+  for (int i = 0; i < 3; ++i) d.toggleMonitor();
+  settle();
+  EXPECT_EQ(d.audioSettings().micInSelect, 1 - micOn);
+  EXPECT_EQ(card.capture("MuteControl"), micOn ? "1" : "0");
+  EXPECT_EQ(d.audioSettings().micMonitorSelect, 1 - monitorOn);
+  EXPECT_EQ(card.capture("AAMuteControl"), monitorOn ? "1" : "0");
+  EXPECT_EQ(test::savedStages(d)["MicMoniterSelect"].asInt(), 1 - monitorOn);
 
   // A level the card refuses changes neither state nor profile.
   d.setMicrophoneLevel(101);
