@@ -8,6 +8,7 @@
 
 #include "devices/headset/headset_device.h"
 #include "platform/debug.h"
+#include "profiles/profile_keys.h"
 #include "widgets/msg_wnd.h"
 
 namespace kavro::devices {
@@ -129,18 +130,10 @@ void CHalvionHS6533Device::saveAudioSettings() {
 // leaves no band values behind.
 void CHalvionHS6533Device::storeUserPresets() {
   Json::Value node = profile_.deviceNode();
-  Json::Value values(Json::arrayValue);
-  for (const headset::EqBands& bands : presets_.values) {
-    Json::Value row(Json::arrayValue);
-    for (int gain : bands) {
-      Json::Value band(Json::objectValue);
-      band["value"] = gain;
-      row.append(band);
-    }
-    values.append(row);
-  }
-  node["CustomEQHzValueInfo"] = values;
+  node[profiles::keys::kCustomEqHzValueInfo] = Json::Value(Json::arrayValue);
   profile_.setDeviceNode(node);
+  for (size_t i = 0; i < presets_.values.size(); ++i)
+    profile_.setCustomEqValues(static_cast<int>(i), headset::toVector(presets_.values[i]));
   profile_.setCustomEqNames(presets_.names);
   saveAudioSettings();
 }
