@@ -170,7 +170,8 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void showUserPresets();
   void showBands(bool enabled);
   void showLevelTexts();
-  void sendBands(bool enableEq, std::function<void(bool ok)> applied = {});
+  // The equaliser on and the current bands to the chip.
+  void sendBands(std::function<void(bool ok)> applied = {});
   void notice(const QString& key);
   // A mute switch while its toggles are on the way to the chip: the state
   // the last click asked for, so a quick second click flips that one.

@@ -175,16 +175,11 @@ void CHalvionHS6533Device::takeChipLevels(const audio::ChipState& chip) {
 
 // ---- equaliser ------------------------------------------------------------------
 
-void CHalvionHS6533Device::sendBands(bool enableEq, std::function<void(bool ok)> applied) {
+void CHalvionHS6533Device::sendBands(std::function<void(bool ok)> applied) {
   const headset::EqBands bands = bands_;
   std::function<void(const AudioResult&)> done;
   if (applied) done = [applied = std::move(applied)](const AudioResult& r) { applied(r.ok); };
-  postAudio([bands, enableEq](audio::HeadsetAudio& a) {
-    if (enableEq) return a.applyBands(bands);
-    bool ok = true;
-    for (int i = 0; i < headset::kEqBands; ++i) ok = a.setBand(i, bands[static_cast<size_t>(i)]) && ok;
-    return ok;
-  }, std::move(done));
+  postAudio([bands](audio::HeadsetAudio& a) { return a.applyBands(bands); }, std::move(done));
 }
 
 void CHalvionHS6533Device::afterAudio(std::function<void(bool ready)> done) {
@@ -218,7 +213,7 @@ void CHalvionHS6533Device::selectEqPreset(int preset, std::function<void(bool ok
   }
   bands_ = headset::fixedEqPreset(preset);
   showBands(false);
-  sendBands(true, std::move(applied));
+  sendBands(std::move(applied));
   saveAudioSettings();
 }
 
@@ -266,7 +261,7 @@ void CHalvionHS6533Device::applyUserPreset(std::function<void(bool ok)> applied)
   }
   settings_.eqType = headset::kCustomEqPreset;
   showBands(true);
-  sendBands(true, std::move(applied));
+  sendBands(std::move(applied));
   saveAudioSettings();
 }
 
