@@ -148,7 +148,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
     bool ready = false;
     bool eqActive = false;
     audio::ChipState chip;
-    audio::LevelRanges ranges;
   };
   using AudioJob = std::function<bool(audio::HeadsetAudio&)>;
   // Runs work on the audio worker behind every job posted before; done gets
@@ -220,7 +219,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   bool chipReady_ = false;
   bool eqActive_ = false;
   audio::ChipState chip_;
-  audio::LevelRanges ranges_;
   profiles::HeadsetSettings settings_{};
   PendingSwitch micSwitch_, monitorSwitch_;
   headset::EqBands bands_{};

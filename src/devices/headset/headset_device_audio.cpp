@@ -31,7 +31,6 @@ bool CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const Aud
       r.ready = headsetAudio_->ready();
       r.eqActive = headsetAudio_->equaliserActive();
       r.chip = headsetAudio_->state();
-      r.ranges = headsetAudio_->ranges();
     }
     QMetaObject::invokeMethod(
         this,
@@ -61,7 +60,6 @@ void CHalvionHS6533Device::takeResult(const AudioResult& r) {
   chipReady_ = r.ready;
   if (!r.ready) return;
   chip_ = r.chip;
-  ranges_ = r.ranges;
   if (r.eqActive != eqActive_) {
     eqActive_ = r.eqActive;
     if (IHeadsetVoiceView* v = voiceView()) v->showEqualiserActive(eqActive_);
