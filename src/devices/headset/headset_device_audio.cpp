@@ -153,7 +153,13 @@ void CHalvionHS6533Device::applyAudioProfile(bool withLevels) {
         return a.setMonitorLevel(s.micMonitorValue) && ok;
       },
       [this](const AudioResult& r) {
-        if (r.ready) showLevelTexts();
+        if (!r.ready) return;
+        if (!r.ok) {
+          dbg::printf("audio: the card refused some of the profile's values (card: mic %s %d, monitor %s %d)\n",
+                      r.chip.micMuted ? "muted" : "on", r.chip.micLevel, r.chip.monitorMuted ? "muted" : "on",
+                      r.chip.monitorLevel);
+        }
+        showLevelTexts();
       });
 }
 
