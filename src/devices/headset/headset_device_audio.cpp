@@ -15,7 +15,7 @@ namespace kavro::devices {
 
 namespace {
 constexpr int kFirstVoiceEffect = 1;
-constexpr int kLastVoiceEffect = 4;
+constexpr int kLastVoiceEffect = audio::kMaxVoiceEffect;
 
 QString dbText(double db) { return QString::fromStdString(audio::HeadsetAudio::dbText(db)); }
 }  // namespace
