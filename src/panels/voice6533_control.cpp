@@ -115,11 +115,6 @@ void CVoice6533ControlUI::showEqualiserActive(bool active) {
 
 // ---- microphone and monitor ---------------------------------------------------------
 
-bool CVoice6533ControlUI::optionOn(const char* n) const {
-  const skin::COptionUI* o = find<skin::COptionUI>(name(n));
-  return o && o->IsSelected();
-}
-
 void CVoice6533ControlUI::setOptionOn(const char* n, bool on) {
   if (skin::COptionUI* o = find<skin::COptionUI>(name(n))) o->Selected(on, false);
 }
@@ -134,13 +129,10 @@ void CVoice6533ControlUI::setSliderValue(const char* n, int value) {
 }
 
 void CVoice6533ControlUI::setMicOn(bool on) { setOptionOn(kMicOption, on); }
-bool CVoice6533ControlUI::micOn() const { return optionOn(kMicOption); }
 void CVoice6533ControlUI::setMicLevel(int level) { setSliderValue(kMicSlider, level); }
 int CVoice6533ControlUI::micLevel() const { return sliderValue(kMicSlider); }
 void CVoice6533ControlUI::setMonitorOn(bool on) { setOptionOn(kMonitorOption, on); }
-bool CVoice6533ControlUI::monitorOn() const { return optionOn(kMonitorOption); }
 void CVoice6533ControlUI::setMonitorLevel(int level) { setSliderValue(kMonitorSlider, level); }
-int CVoice6533ControlUI::monitorLevel() const { return sliderValue(kMonitorSlider); }
 
 void CVoice6533ControlUI::showLevelTexts(const QString& micDb, const QString& monitorDb) {
   const QString unit = QStringLiteral(" dB");
