@@ -13,6 +13,7 @@
 #include "devices/device_manager.h"
 #include "devices/headset/headset_test_env.h"
 #include "panels/device_profile.h"
+#include "panels/eq_curve_view.h"
 #include "panels/light_control.h"
 #include "panels/magic_control.h"
 #include "panels/voice6533_control.h"
@@ -126,6 +127,11 @@ TEST_F(VoicePanels, AFixedPresetShowsItsBandsAndMovingABandSwitchesToCustom) {
   EXPECT_EQ(voice->selectedUserPreset(), -1);
   EXPECT_TRUE(voice->presetName().isEmpty());
   EXPECT_TRUE(window->FindControl("6533_eq_hz_slider_0")->IsEnabled());
+  // The response curve follows the moved band.
+  auto* curve = qobject_cast<CEqCurveUI*>(window->FindControl("6533_eq_curve"));
+  ASSERT_NE(curve, nullptr);
+  EXPECT_EQ(curve->gains()[2], 5);
+  EXPECT_EQ(curve->gains()[0], headset::fixedEqPreset(3)[0]);
 }
 
 TEST_F(VoicePanels, TurningTheVoiceChangerOffKeepsTheChosenEffect) {
