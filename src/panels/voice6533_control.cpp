@@ -29,6 +29,7 @@ constexpr char kInactiveNote[] = "6533_eq_inactive_label";
 constexpr char kCurveClass[] = "EqCurve";
 constexpr int kMissing = -1;
 
+// The curve is the panel's own control, known only to its layout.
 class LayoutCallback : public skin::IDialogBuilderCallback {
  public:
   skin::CControlUI* CreateControl(const QString& cls) override {
@@ -198,7 +199,6 @@ void registerVoicePanel() {
   auto* factory = skin::CControlFactory::GetInstance();
   factory->RegistControl(QStringLiteral("Voice6533Control"), [] { return new CVoice6533ControlUI; });
   factory->RegistControl(QStringLiteral("CVoice6533ControlUI"), [] { return new CVoice6533ControlUI; });
-  factory->RegistControl(QString::fromLatin1(kCurveClass), [] { return new CEqCurveUI; });
 }
 
 }  // namespace kavro::panels

@@ -75,7 +75,7 @@ class CVoice6533ControlUI : public skin::CHorizontalLayoutUI, public devices::IH
   int preset_ = 0;
 };
 
-// Registers the panel (and its curve control) with the control factory.
+// Registers the panel with the control factory.
 void registerVoicePanel();
 
 }  // namespace kavro::panels
