@@ -80,7 +80,8 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void afterAudio(std::function<void(bool ready)> done);
   // Band 0..9 to a gain; a fixed preset switches to the custom equaliser first.
   void changeBand(int band, int gain);
-  // The preset selected in the panel's list goes to the chip.
+  // The preset selected in the panel's list (none selected: the stored one)
+  // goes to the chip.
   void applyUserPreset(std::function<void(bool ok)> applied = {});
   // Saves the bands as a user preset named by the panel's name edit (empty:
   // the selected preset takes them). 1 saved, 0 name taken, -1 list full or
