@@ -4,12 +4,14 @@
 // measured here, and the program's own "start-up <ms> ms: <stage>" lines
 // tell where the time went. The first start (which creates the data files)
 // is not counted.
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -81,22 +83,38 @@ Run startOnce(const std::string& program, const std::string& home) {
     ::_exit(127);
   }
   ::close(out[1]);
-  FILE* in = ::fdopen(out[0], "r");
-  char line[4096];
-  while (in && std::fgets(line, sizeof line, in)) {
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    std::pair<std::string, double> st;
-    if (!parseStage(text, st)) continue;
-    run.stages.push_back(st);
-    if (st.first == kShownStage) {
-      run.shownMs = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
-      break;
+  // The pipe is polled with the time left, so a program that hangs (or
+  // writes only other lines) cannot keep the bench waiting.
+  const auto deadline = started + std::chrono::milliseconds(kStartTimeoutMs);
+  std::string pending;
+  bool shown = false;
+  while (!shown) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) break;
+    pollfd p{out[0], POLLIN, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    char chunk[4096];
+    const ssize_t got = ::read(out[0], chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // the program ended or the pipe failed
+    pending.append(chunk, static_cast<size_t>(got));
+    for (size_t nl; !shown && (nl = pending.find('\n')) != std::string::npos;) {
+      std::string text = pending.substr(0, nl);
+      pending.erase(0, nl + 1);
+      if (!text.empty() && text.back() == '\r') text.pop_back();
+      std::pair<std::string, double> st;
+      if (!parseStage(text, st)) continue;
+      run.stages.push_back(st);
+      if (st.first == kShownStage) {
+        run.shownMs = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+        shown = true;
+      }
     }
-    if (Clock::now() - started > std::chrono::milliseconds(kStartTimeoutMs)) break;
   }
   endChild(pid);
-  if (in) std::fclose(in);
+  ::close(out[0]);
   return run;
 }
 

@@ -14,7 +14,6 @@ constexpr int kMicChannel = -1;
 constexpr int kMonitorChannel = 0;
 constexpr double kPercent = 100.0;
 constexpr int kMaxLevel = 100;
-constexpr int kMaxVoiceEffect = 4;
 
 std::string bandName(int band) { return "EQ_Slider" + std::to_string(band + 1); }
 

@@ -14,6 +14,8 @@
 namespace kavro::audio {
 
 inline constexpr int kHeadsetEqBands = kEqBandCount;
+// Voice effects are 1..kMaxVoiceEffect.
+inline constexpr int kMaxVoiceEffect = 4;
 // Fields of the feature list the headset keeps, and how many it needs.
 inline constexpr int kMinFeatureFields = 7;
 inline constexpr std::array<int, 3> kKeptFeatureFields{0, 4, 6};

@@ -40,11 +40,6 @@ void CMagicControlUI::enableEffects(bool on) {
   if (skin::CControlUI* area = FindControlByName(QString::fromLatin1(kEffectArea))) area->SetEnabled(on);
 }
 
-bool CMagicControlUI::effectsEnabled() const {
-  const skin::CControlUI* area = const_cast<CMagicControlUI*>(this)->FindControlByName(QString::fromLatin1(kEffectArea));
-  return area && area->IsEnabled();
-}
-
 void CMagicControlUI::selectEffect(int effect) {
   for (int n = 1; n <= kVoiceEffectCount; ++n) {
     if (skin::COptionUI* o = option(effectName(n))) o->Selected(false, false);

@@ -20,14 +20,14 @@ class CMagicControlUI : public skin::CHorizontalLayoutUI, public devices::IHeads
   QString GetClass() const override { return QStringLiteral("MagicControl"); }
 
   void setOn(bool on) override;
-  bool isOn() const override;
   void selectEffect(int effect) override;
-  int selectedEffect() const override { return effect_; }
-  void enableEffects(bool on) override;
-  bool effectsEnabled() const;
+  // What the panel shows.
+  bool isOn() const;
+  int selectedEffect() const { return effect_; }
 
  private:
   skin::COptionUI* option(const QString& name) const;
+  void enableEffects(bool on);
   int effect_ = 0;
 };
 

@@ -29,6 +29,7 @@ constexpr char kInactiveNote[] = "6533_eq_inactive_label";
 constexpr char kCurveClass[] = "EqCurve";
 constexpr int kMissing = -1;
 
+// The curve is the panel's own control, known only to its layout.
 class LayoutCallback : public skin::IDialogBuilderCallback {
  public:
   skin::CControlUI* CreateControl(const QString& cls) override {
@@ -115,11 +116,6 @@ void CVoice6533ControlUI::showEqualiserActive(bool active) {
 
 // ---- microphone and monitor ---------------------------------------------------------
 
-bool CVoice6533ControlUI::optionOn(const char* n) const {
-  const skin::COptionUI* o = find<skin::COptionUI>(name(n));
-  return o && o->IsSelected();
-}
-
 void CVoice6533ControlUI::setOptionOn(const char* n, bool on) {
   if (skin::COptionUI* o = find<skin::COptionUI>(name(n))) o->Selected(on, false);
 }
@@ -134,13 +130,10 @@ void CVoice6533ControlUI::setSliderValue(const char* n, int value) {
 }
 
 void CVoice6533ControlUI::setMicOn(bool on) { setOptionOn(kMicOption, on); }
-bool CVoice6533ControlUI::micOn() const { return optionOn(kMicOption); }
 void CVoice6533ControlUI::setMicLevel(int level) { setSliderValue(kMicSlider, level); }
 int CVoice6533ControlUI::micLevel() const { return sliderValue(kMicSlider); }
 void CVoice6533ControlUI::setMonitorOn(bool on) { setOptionOn(kMonitorOption, on); }
-bool CVoice6533ControlUI::monitorOn() const { return optionOn(kMonitorOption); }
 void CVoice6533ControlUI::setMonitorLevel(int level) { setSliderValue(kMonitorSlider, level); }
-int CVoice6533ControlUI::monitorLevel() const { return sliderValue(kMonitorSlider); }
 
 void CVoice6533ControlUI::showLevelTexts(const QString& micDb, const QString& monitorDb) {
   const QString unit = QStringLiteral(" dB");
@@ -206,7 +199,6 @@ void registerVoicePanel() {
   auto* factory = skin::CControlFactory::GetInstance();
   factory->RegistControl(QStringLiteral("Voice6533Control"), [] { return new CVoice6533ControlUI; });
   factory->RegistControl(QStringLiteral("CVoice6533ControlUI"), [] { return new CVoice6533ControlUI; });
-  factory->RegistControl(QString::fromLatin1(kCurveClass), [] { return new CEqCurveUI; });
 }
 
 }  // namespace kavro::panels

@@ -34,20 +34,13 @@ class CVoice6533ControlUI : public skin::CHorizontalLayoutUI, public devices::IH
   QString GetClass() const override { return QStringLiteral("Voice6533Control"); }
 
   void selectPreset(int preset) override;
-  int selectedPreset() const override { return preset_; }
   void enableCustomArea(bool on) override;
   void enableBands(bool on) override;
   void setBand(int band, int gain) override;
-  int band(int band) const override;
   void setMicOn(bool on) override;
-  bool micOn() const override;
   void setMicLevel(int level) override;
-  int micLevel() const override;
   void setMonitorOn(bool on) override;
-  bool monitorOn() const override;
   void setMonitorLevel(int level) override;
-  int monitorLevel() const override;
-  void setPresetName(const QString& name) override;
   QString presetName() const override;
   void addUserPreset(const QString& name) override;
   int selectedUserPreset() const override;
@@ -55,11 +48,17 @@ class CVoice6533ControlUI : public skin::CHorizontalLayoutUI, public devices::IH
   void selectUserPreset(int index) override;
   void removeUserPreset(int index) override;
   void removeAllUserPresets() override;
-  QString userPresetName(int index) const override;
   void showLevelTexts(const QString& micDb, const QString& monitorDb) override;
   void showEqualiserActive(bool active) override;
 
+  // What the panel shows (sliders missing from the layout read as -1).
+  int selectedPreset() const { return preset_; }
+  int band(int band) const;
+  int micLevel() const;
+  QString userPresetName(int index) const;
   bool customAreaEnabled() const;
+  // The name edit, as the user types into it.
+  void setPresetName(const QString& name);
   // The curve follows the sliders as they move.
   void refreshCurve();
 
@@ -69,7 +68,6 @@ class CVoice6533ControlUI : public skin::CHorizontalLayoutUI, public devices::IH
   skin::COptionUI* presetOption(int preset) const;
   skin::CSliderUI* bandSlider(int band) const;
   skin::CComboUI* presetList() const;
-  bool optionOn(const char* name) const;
   void setOptionOn(const char* name, bool on);
   int sliderValue(const char* name) const;
   void setSliderValue(const char* name, int value);
@@ -77,7 +75,7 @@ class CVoice6533ControlUI : public skin::CHorizontalLayoutUI, public devices::IH
   int preset_ = 0;
 };
 
-// Registers the panel (and its curve control) with the control factory.
+// Registers the panel with the control factory.
 void registerVoicePanel();
 
 }  // namespace kavro::panels

@@ -66,8 +66,9 @@ void CDeviceKeyButtonUI::paintOverlays(QPainter& p) {
 }
 
 CDeviceKeyButtonUI::LayerKey CDeviceKeyButtonUI::layerKey() const {
-  return {size(),          devicePixelRatioF(), GetScale(),          isHot(),          IsPushed(), IsEnabled(),
-          currentBkColor(), GetBorderColor(),   currentStatusImage(), GetDisplayText()};
+  return {size(),           devicePixelRatioF(), GetScale(),           isHot(),          IsPushed(),
+          IsEnabled(),      currentBkColor(),    GetBorderColor(),     currentStatusImage(), GetDisplayText(),
+          CurrentSkinTheme()};
 }
 
 static QPixmap transparentLayer(const QSize& size, qreal dpr) {

@@ -6,6 +6,7 @@
 // band of the key panel (CSelectPanelUI) around it. The caption is fitted
 // into the cap: one line, two lines, or a smaller font (caption_fit.h).
 #include "skin/button.h"
+#include "skin/skin_theme.h"
 #include "widgets/caption_fit.h"
 #include "widgets/key_light_layer.h"
 
@@ -55,12 +56,14 @@ class CDeviceKeyButtonUI : public skin::CButtonUI {
   void paintOverlays(QPainter& p);
   // What the cached layers depend on; a change rebuilds them. Compared
   // field by field on every paint, so it is built without any formatting.
+  // The colours are the layout's; the theme decides how they are painted.
   struct LayerKey {
     QSize size;
     qreal dpr = 0, scale = 0;
     bool hot = false, pushed = false, enabled = false;
     uint32_t bkColor = 0, borderColor = 0;
     QString statusImage, text;
+    skin::SkinTheme theme;
     bool operator==(const LayerKey&) const = default;
   };
   // What the light's coverage masks depend on.

@@ -67,13 +67,6 @@ void KeyLightLayer::sortPixels() {
   }
 }
 
-void KeyLightLayer::clear() {
-  fill_ = edge_ = out_ = QImage();
-  runs_.clear();
-  rim_.clear();
-  valid_ = false;
-}
-
 const QImage& KeyLightLayer::compose(const QColor& fill, const QColor& edge) {
   const QRgb fillPx = qPremultiply(fill.rgba());
   const QRgb edgePx = qPremultiply(edge.rgba());

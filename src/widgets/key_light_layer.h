@@ -21,9 +21,7 @@ class KeyLightLayer {
   // Both masks must have the same size and pixel ratio; edge may be null
   // (a light image alone has no edge).
   void setMasks(QImage fill, QImage edge);
-  bool hasMasks() const { return !fill_.isNull(); }
   bool hasEdge() const { return !edge_.isNull(); }
-  void clear();
 
   // The light in these colours; rebuilt only when a colour changed.
   const QImage& compose(const QColor& fill, const QColor& edge);

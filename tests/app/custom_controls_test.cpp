@@ -149,6 +149,18 @@ TEST(DeviceKeyButton, DefaultsLightAndDoubleClick) {
   EXPECT_FALSE(h.types.contains("dbclick"));
 }
 
+TEST(DeviceKeyButton, ASkinChangeRepaintsTheCachedKey) {
+  Host h("<VerticalLayout><DeviceKeyButton name='k' height='40' bkcolor='#FF1B1F26'/></VerticalLayout>");
+  auto* k = h.find<CDeviceKeyButtonUI>("k");
+  const QPoint mid(k->width() / 2, k->height() / 2);
+  const QRgb dark = k->grab().toImage().pixel(mid);
+  SetSkinTheme({SkinTone::Light, kLayoutAccent});
+  const QRgb light = k->grab().toImage().pixel(mid);
+  SetSkinTheme({});
+  EXPECT_GT(qGray(light), qGray(dark) + 100);
+  EXPECT_EQ(k->grab().toImage().pixel(mid), dark);
+}
+
 TEST(HandImgButton, DeleteZoneOnlyWhenEnabledElseNormalClick) {
   Host h("<HorizontalLayout><HandImgButton name='p' width='100' height='80'/><Control/></HorizontalLayout>");
   auto* p = h.find<CHandImgButtonUI>("p");

@@ -13,6 +13,7 @@
 #include "devices/device_manager.h"
 #include "devices/headset/headset_test_env.h"
 #include "panels/device_profile.h"
+#include "panels/eq_curve_view.h"
 #include "panels/light_control.h"
 #include "panels/magic_control.h"
 #include "panels/voice6533_control.h"
@@ -126,6 +127,11 @@ TEST_F(VoicePanels, AFixedPresetShowsItsBandsAndMovingABandSwitchesToCustom) {
   EXPECT_EQ(voice->selectedUserPreset(), -1);
   EXPECT_TRUE(voice->presetName().isEmpty());
   EXPECT_TRUE(window->FindControl("6533_eq_hz_slider_0")->IsEnabled());
+  // The response curve follows the moved band.
+  auto* curve = qobject_cast<CEqCurveUI*>(window->FindControl("6533_eq_curve"));
+  ASSERT_NE(curve, nullptr);
+  EXPECT_EQ(curve->gains()[2], 5);
+  EXPECT_EQ(curve->gains()[0], headset::fixedEqPreset(3)[0]);
 }
 
 TEST_F(VoicePanels, TurningTheVoiceChangerOffKeepsTheChosenEffect) {
@@ -216,6 +222,29 @@ TEST_F(VoicePanels, ACustomCurveNotSavedAsAPresetSurvivesARestart) {
   expected[1] = 7;
   EXPECT_EQ(shownBands(), expected);
   EXPECT_EQ(device->bands(), expected);
+}
+
+TEST_F(VoicePanels, ChoosingCustomWithNoRowSelectedTakesTheStoredPreset) {
+  device->selectEqPreset(headset::kCustomEqPreset);
+  device->changeBand(0, 6);
+  ASSERT_EQ(addPreset("Warm"), 1);
+  device->selectEqPreset(3);
+  settle();
+  close();
+  open();  // a fixed preset shows no row of the list
+  ASSERT_EQ(voice->selectedUserPreset(), -1);
+  device->selectEqPreset(headset::kCustomEqPreset);
+  settle();
+  EXPECT_EQ(voice->selectedUserPreset(), 0);
+  EXPECT_EQ(device->bands(), device->userPresets().values[0]);
+  EXPECT_EQ(shownBands(), device->userPresets().values[0]);
+  EXPECT_EQ(test::CardReader().playback("EQ_Slider1"), "6");
+  EXPECT_EQ(test::savedStages(*device)["CustomEqSeletIndex"].asInt(), 0);
+
+  close();
+  open();
+  EXPECT_EQ(voice->selectedUserPreset(), 0);
+  EXPECT_EQ(shownBands(), device->userPresets().values[0]);
 }
 
 TEST_F(VoicePanels, RenderedVoicePanel) {

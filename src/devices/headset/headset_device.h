@@ -80,7 +80,8 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void afterAudio(std::function<void(bool ready)> done);
   // Band 0..9 to a gain; a fixed preset switches to the custom equaliser first.
   void changeBand(int band, int gain);
-  // The preset selected in the panel's list goes to the chip.
+  // The preset selected in the panel's list (none selected: the stored one)
+  // goes to the chip.
   void applyUserPreset(std::function<void(bool ok)> applied = {});
   // Saves the bands as a user preset named by the panel's name edit (empty:
   // the selected preset takes them). 1 saved, 0 name taken, -1 list full or
@@ -148,13 +149,12 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
     bool ready = false;
     bool eqActive = false;
     audio::ChipState chip;
-    audio::LevelRanges ranges;
   };
   using AudioJob = std::function<bool(audio::HeadsetAudio&)>;
   // Runs work on the audio worker behind every job posted before; done gets
   // the result on the window thread. Without the library work does not run
-  // and the result is not ok.
-  void postAudio(AudioJob work, std::function<void(const AudioResult&)> done);
+  // and the result is not ok. False when the worker took no job.
+  bool postAudio(AudioJob work, std::function<void(const AudioResult&)> done);
   void startAudio();
   void loadAudioProfile();
   // The custom equaliser without a saved user preset behind it: its bands
@@ -170,8 +170,27 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void showUserPresets();
   void showBands(bool enabled);
   void showLevelTexts();
-  void sendBands(bool enableEq, std::function<void(bool ok)> applied = {});
+  // The equaliser on and the current bands to the chip.
+  void sendBands(std::function<void(bool ok)> applied = {});
   void notice(const QString& key);
+  // A mute switch while its toggles are on the way to the chip: the state
+  // the last click asked for, so a quick second click flips that one.
+  struct PendingSwitch {
+    int inFlight = 0;
+    bool on = false;
+    // A click: the state it asks for (from `current`, the kept state, when
+    // nothing is on the way).
+    bool flip(bool current) {
+      on = !(inFlight > 0 ? on : current);
+      ++inFlight;
+      return on;
+    }
+    // A toggle came back: the state to show.
+    bool back(bool current) {
+      --inFlight;
+      return inFlight > 0 ? on : current;
+    }
+  };
 
   profiles::CHs6533Profiledata profile_;
   profiles::LightSetting light_{};
@@ -201,8 +220,8 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   bool chipReady_ = false;
   bool eqActive_ = false;
   audio::ChipState chip_;
-  audio::LevelRanges ranges_;
   profiles::HeadsetSettings settings_{};
+  PendingSwitch micSwitch_, monitorSwitch_;
   headset::EqBands bands_{};
   headset::UserPresets presets_;
   std::function<void(const QString&)> notice_;

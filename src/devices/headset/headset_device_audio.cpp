@@ -8,20 +8,21 @@
 
 #include "devices/headset/headset_device.h"
 #include "platform/debug.h"
+#include "profiles/profile_keys.h"
 #include "widgets/msg_wnd.h"
 
 namespace kavro::devices {
 
 namespace {
 constexpr int kFirstVoiceEffect = 1;
-constexpr int kLastVoiceEffect = 4;
+constexpr int kLastVoiceEffect = audio::kMaxVoiceEffect;
 
 QString dbText(double db) { return QString::fromStdString(audio::HeadsetAudio::dbText(db)); }
 }  // namespace
 
 // ---- the audio worker ---------------------------------------------------------
 
-void CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const AudioResult&)> done) {
+bool CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const AudioResult&)> done) {
   audioQueue_.start();
   auto job = [this, work = std::move(work), done = std::move(done)]() mutable {
     AudioResult r;
@@ -30,7 +31,6 @@ void CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const Aud
       r.ready = headsetAudio_->ready();
       r.eqActive = headsetAudio_->equaliserActive();
       r.chip = headsetAudio_->state();
-      r.ranges = headsetAudio_->ranges();
     }
     QMetaObject::invokeMethod(
         this,
@@ -41,7 +41,9 @@ void CHalvionHS6533Device::postAudio(AudioJob work, std::function<void(const Aud
         },
         Qt::QueuedConnection);
   };
-  if (audioQueue_.post(std::move(job))) ++audioPending_;
+  if (!audioQueue_.post(std::move(job))) return false;
+  ++audioPending_;
+  return true;
 }
 
 bool CHalvionHS6533Device::waitForAudio(int timeoutMs) {
@@ -58,7 +60,6 @@ void CHalvionHS6533Device::takeResult(const AudioResult& r) {
   chipReady_ = r.ready;
   if (!r.ready) return;
   chip_ = r.chip;
-  ranges_ = r.ranges;
   if (r.eqActive != eqActive_) {
     eqActive_ = r.eqActive;
     if (IHeadsetVoiceView* v = voiceView()) v->showEqualiserActive(eqActive_);
@@ -127,18 +128,10 @@ void CHalvionHS6533Device::saveAudioSettings() {
 // leaves no band values behind.
 void CHalvionHS6533Device::storeUserPresets() {
   Json::Value node = profile_.deviceNode();
-  Json::Value values(Json::arrayValue);
-  for (const headset::EqBands& bands : presets_.values) {
-    Json::Value row(Json::arrayValue);
-    for (int gain : bands) {
-      Json::Value band(Json::objectValue);
-      band["value"] = gain;
-      row.append(band);
-    }
-    values.append(row);
-  }
-  node["CustomEQHzValueInfo"] = values;
+  node[profiles::keys::kCustomEqHzValueInfo] = Json::Value(Json::arrayValue);
   profile_.setDeviceNode(node);
+  for (size_t i = 0; i < presets_.values.size(); ++i)
+    profile_.setCustomEqValues(static_cast<int>(i), headset::toVector(presets_.values[i]));
   profile_.setCustomEqNames(presets_.names);
   saveAudioSettings();
 }
@@ -160,7 +153,13 @@ void CHalvionHS6533Device::applyAudioProfile(bool withLevels) {
         return a.setMonitorLevel(s.micMonitorValue) && ok;
       },
       [this](const AudioResult& r) {
-        if (r.ready) showLevelTexts();
+        if (!r.ready) return;
+        if (!r.ok) {
+          dbg::printf("audio: the card refused some of the profile's values (card: mic %s %d, monitor %s %d)\n",
+                      r.chip.micMuted ? "muted" : "on", r.chip.micLevel, r.chip.monitorMuted ? "muted" : "on",
+                      r.chip.monitorLevel);
+        }
+        showLevelTexts();
       });
 }
 
@@ -180,16 +179,11 @@ void CHalvionHS6533Device::takeChipLevels(const audio::ChipState& chip) {
 
 // ---- equaliser ------------------------------------------------------------------
 
-void CHalvionHS6533Device::sendBands(bool enableEq, std::function<void(bool ok)> applied) {
+void CHalvionHS6533Device::sendBands(std::function<void(bool ok)> applied) {
   const headset::EqBands bands = bands_;
   std::function<void(const AudioResult&)> done;
   if (applied) done = [applied = std::move(applied)](const AudioResult& r) { applied(r.ok); };
-  postAudio([bands, enableEq](audio::HeadsetAudio& a) {
-    if (enableEq) return a.applyBands(bands);
-    bool ok = true;
-    for (int i = 0; i < headset::kEqBands; ++i) ok = a.setBand(i, bands[static_cast<size_t>(i)]) && ok;
-    return ok;
-  }, std::move(done));
+  postAudio([bands](audio::HeadsetAudio& a) { return a.applyBands(bands); }, std::move(done));
 }
 
 void CHalvionHS6533Device::afterAudio(std::function<void(bool ready)> done) {
@@ -223,7 +217,7 @@ void CHalvionHS6533Device::selectEqPreset(int preset, std::function<void(bool ok
   }
   bands_ = headset::fixedEqPreset(preset);
   showBands(false);
-  sendBands(true, std::move(applied));
+  sendBands(std::move(applied));
   saveAudioSettings();
 }
 
@@ -248,12 +242,22 @@ void CHalvionHS6533Device::changeBand(int band, int gain) {
   postAudio([band, gain](audio::HeadsetAudio& a) { return a.setBand(band, gain); }, {});
 }
 
+// With no row selected in the list the stored row is taken (and selected);
+// without a valid one the current bands stay as custom bands no user preset
+// holds, so the profile never names a preset whose bands the chip lacks.
 void CHalvionHS6533Device::applyUserPreset(std::function<void(bool ok)> applied) {
   IHeadsetVoiceView* v = voiceView();
-  const int selected = v ? v->selectedUserPreset() : settings_.customEqSelectIndex;
-  if (selected >= 0 && selected < static_cast<int>(presets_.values.size())) {
+  const auto isRow = [this](int row) { return row >= 0 && row < static_cast<int>(presets_.values.size()); };
+  int selected = v ? v->selectedUserPreset() : -1;
+  if (!isRow(selected)) {
+    selected = settings_.customEqSelectIndex;
+    if (v && isRow(selected)) v->selectUserPreset(selected);
+  }
+  if (isRow(selected)) {
     bands_ = presets_.values[static_cast<size_t>(selected)];
     settings_.customEqSelectIndex = selected;
+  } else {
+    settings_.customEqSelectIndex = -1;
   }
   if (settings_.eqType != headset::kCustomEqPreset && v) {
     v->selectPreset(headset::kCustomEqPreset);
@@ -261,7 +265,7 @@ void CHalvionHS6533Device::applyUserPreset(std::function<void(bool ok)> applied)
   }
   settings_.eqType = headset::kCustomEqPreset;
   showBands(true);
-  sendBands(true, std::move(applied));
+  sendBands(std::move(applied));
   saveAudioSettings();
 }
 
@@ -314,15 +318,20 @@ void CHalvionHS6533Device::deleteUserPreset() {
 
 // ---- microphone and monitor -------------------------------------------------------
 
+// A switch shows the state asked for while toggles are on the way; once the
+// last one is back it shows what the chip took.
 void CHalvionHS6533Device::toggleMicrophone() {
-  const bool muted = settings_.micInSelect != 0;  // on now: the toggle mutes
-  postAudio([muted](audio::HeadsetAudio& a) { return a.setMicMuted(muted); }, [this, muted](const AudioResult& r) {
-    if (r.ok) {
-      settings_.micInSelect = muted ? 0 : 1;
-      saveAudioSettings();
-    }
-    if (IHeadsetVoiceView* v = voiceView()) v->setMicOn(settings_.micInSelect != 0);
-  });
+  const bool on = micSwitch_.flip(settings_.micInSelect != 0);
+  const bool posted =
+      postAudio([on](audio::HeadsetAudio& a) { return a.setMicMuted(!on); }, [this, on](const AudioResult& r) {
+        if (r.ok) {
+          settings_.micInSelect = on ? 1 : 0;
+          saveAudioSettings();
+        }
+        const bool shown = micSwitch_.back(settings_.micInSelect != 0);
+        if (IHeadsetVoiceView* v = voiceView()) v->setMicOn(shown);
+      });
+  if (!posted) micSwitch_.back(false);
 }
 
 void CHalvionHS6533Device::setMicrophoneLevel(int level) {
@@ -337,14 +346,17 @@ void CHalvionHS6533Device::setMicrophoneLevel(int level) {
 }
 
 void CHalvionHS6533Device::toggleMonitor() {
-  const bool muted = settings_.micMonitorSelect != 0;
-  postAudio([muted](audio::HeadsetAudio& a) { return a.setMonitorMuted(muted); }, [this, muted](const AudioResult& r) {
-    if (r.ok) {
-      settings_.micMonitorSelect = muted ? 0 : 1;
-      saveAudioSettings();
-    }
-    if (IHeadsetVoiceView* v = voiceView()) v->setMonitorOn(settings_.micMonitorSelect != 0);
-  });
+  const bool on = monitorSwitch_.flip(settings_.micMonitorSelect != 0);
+  const bool posted =
+      postAudio([on](audio::HeadsetAudio& a) { return a.setMonitorMuted(!on); }, [this, on](const AudioResult& r) {
+        if (r.ok) {
+          settings_.micMonitorSelect = on ? 1 : 0;
+          saveAudioSettings();
+        }
+        const bool shown = monitorSwitch_.back(settings_.micMonitorSelect != 0);
+        if (IHeadsetVoiceView* v = voiceView()) v->setMonitorOn(shown);
+      });
+  if (!posted) monitorSwitch_.back(false);
 }
 
 void CHalvionHS6533Device::setMonitorLevel(int level) {

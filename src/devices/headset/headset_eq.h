@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "audio/eq_curve.h"
+
 namespace kavro::headset {
 
-inline constexpr int kEqBands = 10;
+inline constexpr int kEqBands = audio::kEqBandCount;
 inline constexpr int kFirstEqPreset = 1;
 inline constexpr int kLastFixedEqPreset = 12;
 inline constexpr int kCustomEqPreset = 13;

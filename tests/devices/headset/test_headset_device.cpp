@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <sstream>
@@ -76,6 +77,11 @@ class HeadsetDevice : public ::testing::Test {
       out.push_back(static_cast<uint8_t>(b[3]));
     }
     return out;
+  }
+  bool logged(const std::string& part) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::any_of(lines_.begin(), lines_.end(),
+                       [&part](const std::string& l) { return l.find(part) != std::string::npos; });
   }
   void clearLines() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -216,6 +222,17 @@ TEST_F(HeadsetDevice, AudioOperationsReachTheCardAndTheProfile) {
   EXPECT_EQ(d.audioSettings().micInSelect, 1 - micOn);
   EXPECT_EQ(card.capture("MuteControl"), micOn ? "1" : "0");
   EXPECT_EQ(test::savedStages(d)["MicInSelect"].asInt(), 1 - micOn);
+  // Quick clicks, each before the previous one came back: every click counts.
+  d.toggleMicrophone();
+  d.toggleMicrophone();
+  const int monitorOn = d.audioSettings().micMonitorSelect;
+  for (int i = 0; i < 3; ++i) d.toggleMonitor();
+  settle();
+  EXPECT_EQ(d.audioSettings().micInSelect, 1 - micOn);
+  EXPECT_EQ(card.capture("MuteControl"), micOn ? "1" : "0");
+  EXPECT_EQ(d.audioSettings().micMonitorSelect, 1 - monitorOn);
+  EXPECT_EQ(card.capture("AAMuteControl"), monitorOn ? "1" : "0");
+  EXPECT_EQ(test::savedStages(d)["MicMoniterSelect"].asInt(), 1 - monitorOn);
 
   // A level the card refuses changes neither state nor profile.
   d.setMicrophoneLevel(101);
@@ -249,6 +266,16 @@ TEST_F(HeadsetDevice, AnotherProfileBringsItsAudioSettingsToTheCard) {
   EXPECT_EQ(card.playback("EQ_Slider6"), "-7");
   EXPECT_NEAR(percentOf(card.capture("VolumeScalarControl", -1)), 60, 1);  // one chip step
   EXPECT_EQ(card.capture("MagicVoice_Selection"), "1");
+  EXPECT_FALSE(logged("refused"));
+
+  // A level the card refuses is logged; the rest still reaches the card.
+  stages["MicInValue"] = 101;
+  stages["EqType"] = 6;
+  ASSERT_EQ(profiles::wirtejsonFile(d.profileData().profileDocumentPath(second), doc), 0);
+  d.reloadProfile();
+  settle();
+  EXPECT_TRUE(logged("the card refused some of the profile's values"));
+  EXPECT_EQ(card.playback("EQ_Slider3"), "-13");
 }
 
 TEST_F(HeadsetDevice, UserPresetsAreKeptInTheProfile) {
@@ -262,6 +289,7 @@ TEST_F(HeadsetDevice, UserPresetsAreKeptInTheProfile) {
   settle();
   EXPECT_EQ(d.audioSettings().eqType, headset::kCustomEqPreset);
   EXPECT_EQ(d.bands(), headset::fixedEqPreset(3));  // no user preset: the bands stay
+  EXPECT_EQ(test::savedStages(d)["CustomEqSeletIndex"].asInt(), -1);  // held by no preset
 }
 
 TEST_F(HeadsetDevice, WithoutTheLibraryAudioChangesNothingAndLightingWorks) {
