@@ -152,9 +152,15 @@ void CHalvionUSBDevice::sendFrame(const std::vector<lighting::LedColor>& frame) 
       },
       [this](FrameSent& sent) {
         framePending_ = false;
-        if (sent.result == transport::kCmdOk) return;
-        framePauseUntil_ = tickMs() + kFailedFramePauseMs;
-        lastFrame_.clear();  // the device may not have it: send it again
+        if (sent.result != transport::kCmdOk) {
+          framePauseUntil_ = tickMs() + kFailedFramePauseMs;
+          lastFrame_.clear();  // the device may not have it: send it again
+          return;
+        }
+        // A frame that came while this one was on its way has not been sent;
+        // the next tick must not take it for the frame the device has.
+        std::lock_guard<std::mutex> lock(frameMutex_);
+        if (!nextFrame_.empty()) lastFrame_.clear();
       },
       SequenceKind::Background);
 }
