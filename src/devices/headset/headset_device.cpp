@@ -157,6 +157,11 @@ void CHalvionHS6533Device::publishFrame() {
   if (changed) frameGeneration_.fetch_add(1);
 }
 
+void CHalvionHS6533Device::setLedColor(size_t n, uint32_t value) {
+  CHalvionUSBDevice::setLedColor(n, value);
+  frameGeneration_.fetch_add(1);
+}
+
 bool CHalvionHS6533Device::pageCanBeSeen() const {
   const QWidget* top = window();
   return secondEnable != 0 && isVisible() && top && !top->isMinimized();

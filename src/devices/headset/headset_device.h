@@ -54,6 +54,9 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void applyLightState() override;
   // Paints the LED buttons and sends the frame to the LEDs.
   void streamLights() override;
+  // A colour set from outside the preview (synchronised lighting) is painted
+  // with the next frame.
+  void setLedColor(size_t n, uint32_t value) override;
   void onConnected() override;
   // Sync from the device: the block is read, shown and stored; the window
   // gets message 0xD00 with the block's first byte.
@@ -68,7 +71,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void reloadProfile() override;
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;
-  bool arriving() const override { return arriving_; }
 
   // ---- audio operations (the voice panels through the main window) ---------
   // 1..12 a fixed preset, 13 the custom equaliser; anything else nothing.
@@ -175,8 +177,8 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
 
   profiles::CHs6533Profiledata profile_;
   profiles::LightSetting light_{};
-  mousepad::HeldBlock held_;
-  bool arriving_ = false;
+  // The headset's block as the sequences last saw it (pad_io.h).
+  std::shared_ptr<mousepad::SharedHeldBlock> held_ = std::make_shared<mousepad::SharedHeldBlock>();
   bool ledsPending_ = false;
   uint64_t ledPauseUntil_ = 0;
   std::mutex ledFrameMutex_;

@@ -27,7 +27,8 @@ void CHalvionHS6533Device::startPreview() {
 
 // One effect pass per elapsed millisecond while the page can be seen, run in
 // batches as often as the window takes a frame; a hidden page sleeps until it
-// is shown again.
+// is shown again. While the lights follow the synchronised frames of the main
+// window, the headset's own effect rests.
 void CHalvionHS6533Device::previewLoop(Event& stop) {
   uint64_t last = tickMs();
   for (;;) {
@@ -38,7 +39,7 @@ void CHalvionHS6533Device::previewLoop(Event& stop) {
     const uint64_t now = tickMs();
     const auto passes = static_cast<unsigned>(std::clamp<uint64_t>(now - last, 1, kHeadsetMaxPasses));
     last = now;
-    if (!channel.isConnected() || !pageShown_.load()) continue;
+    if (!channel.isConnected() || channel.stateFlag.load() || !pageShown_.load()) continue;
     {
       std::lock_guard<std::mutex> lockA(dataLockA_);
       for (unsigned i = 0; i < passes; ++i) preview_.tick(static_cast<uint32_t>(now));

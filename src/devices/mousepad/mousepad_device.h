@@ -1,9 +1,9 @@
 #pragma once
 // CHalvionMousePadDevice: the mousepad's page and model. A mousepad has
 // lighting only. The program renders its effects: the light thread computes
-// the zones' frame, the page paints it on the zone buttons and the 5 ms tab
-// tick streams it to the pad (command 18), so the pad's LEDs show what the
-// page shows. The 21-byte settings block on the pad keeps the chosen effect;
+// the zones' frame, the page paints it on the zone buttons and the tab's
+// frame tick streams it to the pad (command 18), so the pad's LEDs show what
+// the page shows. The 21-byte settings block on the pad keeps the chosen effect;
 // its device bytes go back exactly as read.
 //
 // The block codec and the command sequences live in kavro_mousepad_core
@@ -11,7 +11,6 @@
 // them to the command worker, the profile files and the page.
 #include <QPointer>
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -96,7 +95,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   void publishFrame();
   // mousepad_device_io.cpp
   struct Arrival;
-  struct BlockRead;
   void arrived(const Arrival* read);
   // Reads the pad's block and shows it; notifyOwner: the pad said its
   // settings changed, and the main window hears of the re-read.
@@ -114,14 +112,8 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   std::vector<std::string> macroNames_, lightNames_;
   bool arriving_ = false;
 
-  // The pad's block as the sequences last saw it. Only command sequences
-  // touch it, and they run one after another on the command worker; the
-  // lock keeps a sequence of an ended connection from overlapping the next.
-  struct HeldState {
-    std::mutex mutex;
-    mousepad::HeldBlock block;
-  };
-  std::shared_ptr<HeldState> held_ = std::make_shared<HeldState>();
+  // The pad's block as the sequences last saw it (pad_io.h).
+  std::shared_ptr<mousepad::SharedHeldBlock> held_ = std::make_shared<mousepad::SharedHeldBlock>();
   // The window thread's copy, as the last sequence brought it back.
   mousepad::HeldBlock shownBlock_{};
 
