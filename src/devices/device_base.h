@@ -171,14 +171,13 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   virtual void setSelection(uint32_t value) { selection = value; }
   // Shared by every device class.
   virtual DeviceLightParams getLightParams() const;
-  // Whether the tab should run the 5 ms frame timer now: a device whose
-  // frames go to the device always does; one that only paints its preview
-  // needs it only while the user can see the page.
+  // Whether the tab should run the frame timer (kFrameIntervalMs) now: a
+  // device whose frames go to the device always does; one that only paints
+  // its preview needs it only while the user can see the page.
   virtual bool needsFrames() const { return streamEnabled != 0; }
   // The tab's frame period now: the frame interval while frames are needed,
   // the idle interval otherwise. A device that paints from its own thread
-  // asks for less; 0 stops the visits until the device resumes them
-  // (CDeviceOptionUI::resumeFrames).
+  // asks for less.
   virtual int frameIntervalMs() const;
   // True while the first-connect sequence is on its way and the page does
   // not show the device yet (the window holds its first show back for it).

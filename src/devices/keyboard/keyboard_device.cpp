@@ -299,9 +299,12 @@ void CHalvionKeyboardDevice::queuePreviewPaint() {
       Qt::QueuedConnection);
 }
 
+// Synchronised lighting sets the colours from the main window's light
+// thread; the picture follows as it follows the preview.
 void CHalvionKeyboardDevice::setLedColor(size_t n, uint32_t value) {
   CHalvionUSBDevice::setLedColor(n, value);
   frameGeneration_.fetch_add(1);
+  if (pageShown_.load()) queuePreviewPaint();
 }
 
 // The page can be seen when it is visible in a window that is neither hidden
@@ -322,12 +325,11 @@ void CHalvionKeyboardDevice::updatePageShown() {
 
 bool CHalvionKeyboardDevice::needsFrames() const { return pageCanBeSeen(); }
 
-int CHalvionKeyboardDevice::frameIntervalMs() const { return isVisible() ? kIdleFrameIntervalMs : 0; }
+int CHalvionKeyboardDevice::frameIntervalMs() const { return kIdleFrameIntervalMs; }
 
 void CHalvionKeyboardDevice::showEvent(QShowEvent* e) {
   CHalvionUSBDevice::showEvent(e);
   updatePageShown();
-  if (CDeviceOptionUI* t = tab()) t->resumeFrames();
 }
 
 void CHalvionKeyboardDevice::hideEvent(QHideEvent* e) {

@@ -101,7 +101,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;
   // The picture is painted on the preview thread's request; the tab only
-  // watches, while the page is visible, whether it can still be seen.
+  // watches whether the page can be seen and keeps its Sync box current.
   int frameIntervalMs() const override;
   bool arriving() const override { return arriving_; }
 
