@@ -267,7 +267,6 @@ void CHalvionMouseDevice::publishFrame() {
   const auto& frame = preview_.frame();
   const size_t n = std::min(frame.size(), engine_.leds.size());
   std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
-  frameGeneration_.fetch_add(1);
 }
 
 void CHalvionMouseDevice::streamLights() {

@@ -14,7 +14,6 @@
 // results are applied on the window thread.
 #include <QPointer>
 
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -148,8 +147,8 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // The folders of the recoil patterns: the user's and the factory's.
   std::string recoilUserFolder() const { return userDataFolder(); }
   std::string recoilFactoryFolder() const;
-  // The last status block read, and whether the hint label shows.
-  const std::array<uint8_t, kPowerStatusBytes>& lastStatus() const { return status_; }
+  // Whether the hint label shows (the last status block read is the base's
+  // lastPowerStatus).
   bool connectionHintShown() const { return hintShown_; }
   bool previewRunning() const { return previewWorker_.running(); }
   bool listening() const { return inputWorker_.running(); }
@@ -205,11 +204,9 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   bool arriving_ = false;
   bool powerPollPending_ = false;
   bool hintShown_ = false;
-  std::array<uint8_t, kPowerStatusBytes> status_{};
 
   // The preview, guarded by dataLockA_; the light thread ticks it.
   mouse::MousePreview preview_;
-  std::atomic<uint64_t> frameGeneration_{0};
   DeviceWorker previewWorker_;
   DeviceWorker inputWorker_;
 
