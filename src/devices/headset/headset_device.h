@@ -61,8 +61,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   // Sync from the device: the block is read, shown and stored; the window
   // gets message 0xD00 with the block's first byte.
   void onRefreshTimer() override;
-  void attachNotifyInterface(const std::string& path) override;
-  void detachNotifyInterface() override;
   void onDisconnected() override;
   int writeLightSettings() override;
   void openProfileFiles() override;
@@ -141,8 +139,7 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   // headset_device_threads.cpp
   void startPreview();
   void previewLoop(Event& stop);
-  void inputLoop(Event& stop);
-  void stopInput();
+  void handleNotifyUsage(uint16_t usage) override;
   // headset_device_audio.cpp
   // What an audio job brings back: its own result and copies of the kept state.
   struct AudioResult {
@@ -191,7 +188,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   std::atomic<bool> pageShown_{false};
   Event wake_{Event::Reset::Auto};
   DeviceWorker previewWorker_;
-  DeviceWorker inputWorker_;
 
   // Audio: the library and its headset side live on the audio worker; the
   // window thread keeps copies of what came back.

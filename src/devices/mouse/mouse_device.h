@@ -41,7 +41,6 @@ constexpr char kMouseLedIndicator[] = "mouse_led_indicator";
 // The preview pass of the mouse's light thread; the counter moves on by one
 // for every pass in which the clock moved, so the thresholds are in passes.
 constexpr int kMousePreviewPassMs = 15;
-constexpr int kMousePreviewClosedIdleMs = 100;
 
 // Registers the mouse page class with the control factory.
 void registerMouseDevice();
@@ -62,8 +61,6 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   void onConnected() override;
   void onRefreshTimer() override;
   void pollStatus() override;
-  void attachNotifyInterface(const std::string& path) override;
-  void detachNotifyInterface() override;
   void refreshKeyCaptions() override;
   void onDisconnected() override;
   // Ten positions; positions without a device key are skipped. 1 when the
@@ -151,7 +148,6 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // lastPowerStatus).
   bool connectionHintShown() const { return hintShown_; }
   bool previewRunning() const { return previewWorker_.running(); }
-  bool listening() const { return inputWorker_.running(); }
   // The screen size every settings write carries (recorded at start).
   static mouse::ScreenSize recordedScreen();
   static void setRecordedScreen(const mouse::ScreenSize& size);
@@ -185,9 +181,7 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // mouse_device_threads.cpp
   void startPreview();
   void previewLoop(Event& stop);
-  void inputLoop(Event& stop);
-  void handleUsage(uint16_t usage);
-  void stopInput();
+  void handleNotifyUsage(uint16_t usage) override;
 
   profiles::CMouseProfiledata profile_;
   profiles::LightSetting light_{};
@@ -208,7 +202,6 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // The preview, guarded by dataLockA_; the light thread ticks it.
   mouse::MousePreview preview_;
   DeviceWorker previewWorker_;
-  DeviceWorker inputWorker_;
 
   QPointer<skin::CControlUI> ledIndicator_, connectionHint_;
 };

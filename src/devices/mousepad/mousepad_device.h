@@ -32,7 +32,6 @@ constexpr char kMousepadZonePanel[] = "mousepad_device_key_light";
 constexpr int kPadPreviewWakeMs = 16;  // as often as the window takes a frame
 // More passes than this after a long stall are dropped rather than run at once.
 constexpr unsigned kPadPreviewMaxPasses = 64;
-constexpr int kPadPreviewClosedIdleMs = 100;
 
 // Registers the mousepad page class with the control factory.
 void registerMousepadDevice();
@@ -54,8 +53,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   void onConnected() override;
   // Sync from the device (timer 1002 after usage 0x401).
   void onRefreshTimer() override;
-  void attachNotifyInterface(const std::string& path) override;
-  void detachNotifyInterface() override;
   void onDisconnected() override;
   // begin, 0x06 (the 21-byte block at the slot's address), end. 1 when
   // queued, 0 when the channel is closed.
@@ -77,7 +74,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   const std::vector<std::string>& macroNames() const { return macroNames_; }
   const std::vector<std::string>& lightNames() const { return lightNames_; }
   bool previewRunning() const { return previewWorker_.running(); }
-  bool listening() const { return inputWorker_.running(); }
   // Runs preview passes at once (tests; the light thread does it otherwise).
   void runPreviewPasses(unsigned passes);
 
@@ -103,9 +99,7 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   // mousepad_device_threads.cpp
   void startPreview();
   void previewLoop(Event& stop);
-  void inputLoop(Event& stop);
-  void handleUsage(uint16_t usage);
-  void stopInput();
+  void handleNotifyUsage(uint16_t usage) override;
 
   profiles::CBasicProfiledata profile_;
   profiles::LightSetting light_{};
@@ -120,7 +114,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   // The preview, guarded by dataLockA_.
   mousepad::ZonePreview preview_ = mousepad::makePadPreview();
   DeviceWorker previewWorker_;
-  DeviceWorker inputWorker_;
 };
 
 }  // namespace kavro::devices
