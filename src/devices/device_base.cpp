@@ -8,6 +8,7 @@
 #include "devices/device_option.h"
 #include "devices/device_panel.h"
 #include "devices/device_power.h"
+#include "devices/notify_reader.h"
 #include "platform/debug.h"
 #include "platform/event.h"
 #include "profiles/basic_profile_data.h"
@@ -20,8 +21,6 @@
 namespace kavro::devices {
 
 namespace {
-constexpr char kKeyPrefix[] = "key_";
-constexpr char kLightPrefix[] = "light_";
 constexpr char kFunctionSwitch[] = "device_function_switch";
 constexpr char kKeyFunctionSwitch[] = "device_key_function_switch";
 constexpr uint8_t kWirelessByte = 3;   // status block: replaced by the channel's long-mode flag
@@ -44,6 +43,7 @@ CHalvionUSBDevice::CHalvionUSBDevice(QWidget* parent) : CHorizontalLayoutUI(pare
 
 CHalvionUSBDevice::~CHalvionUSBDevice() {
   stopCommandWorker();
+  stopInput();
   notifyChannel.closeChannel();
 }
 
@@ -52,6 +52,38 @@ void CHalvionUSBDevice::stopCommandWorker() {
   channel.closeChannel();
   commands_.stop();
 }
+
+// ---- notify interface ------------------------------------------------------------
+
+void CHalvionUSBDevice::attachNotifyInterface(const std::string& path) {
+  stopInput();
+  {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    if (!notifyChannel.hid.open(path, true, false, true, false)) return;
+    notifyChannel.isOpen = 1;
+  }
+  inputWorker_.start([this](Event& stop) {
+    readNotifyUsages(notifyChannel.hid, stop, [this](uint16_t usage) { handleNotifyUsage(usage); });
+    dbg::write(inputExitLine_);
+  });
+}
+
+void CHalvionUSBDevice::stopInput() {
+  // The abort cuts a read in progress short; the thread then sees its stop event.
+  inputWorker_.stop([this] { notifyChannel.hid.abort(); });
+  if (notifyChannel.isConnected() || notifyChannel.hid.isOpen()) {
+    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
+    notifyChannel.hid.close();
+    notifyChannel.isOpen = 0;
+  }
+}
+
+void CHalvionUSBDevice::armTabTimerQueued(int id, int ms) {
+  QMetaObject::invokeMethod(
+      this, [this, id, ms] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(id, ms); }, Qt::QueuedConnection);
+}
+
+// ---- page -----------------------------------------------------------------------
 
 void CHalvionUSBDevice::initPage() {
   keyButtons.assign(static_cast<size_t>(keyCount), nullptr);
@@ -70,9 +102,9 @@ void CHalvionUSBDevice::initPage() {
   }
   if (!panel) return;
   for (widgets::CDeviceKeyButtonUI* button : panel->KeyButtons()) {
-    const int key = numberAfter(button->GetName(), kKeyPrefix);
+    const int key = numberAfter(button->GetName(), kKeyButtonPrefix);
     if (key >= 0 && key < keyCount) keyButtons[static_cast<size_t>(key)] = button;
-    const int led = numberAfter(button->GetUserData(), kLightPrefix);
+    const int led = numberAfter(button->GetUserData(), kLightButtonPrefix);
     if (led >= 0 && led < lightCount) {
       lightButtons[static_cast<size_t>(led)] = button;
       button->setLight(0xFFFFFF, 255, true);
@@ -152,11 +184,23 @@ void CHalvionUSBDevice::sendFrame(const std::vector<lighting::LedColor>& frame) 
       },
       [this](FrameSent& sent) {
         framePending_ = false;
-        if (sent.result == transport::kCmdOk) return;
-        framePauseUntil_ = tickMs() + kFailedFramePauseMs;
-        lastFrame_.clear();  // the device may not have it: send it again
+        if (sent.result != transport::kCmdOk) {
+          framePauseUntil_ = tickMs() + kFailedFramePauseMs;
+          lastFrame_.clear();  // the device may not have it: send it again
+          return;
+        }
+        // A frame that came while this one was on its way has not been sent;
+        // the next tick must not take it for the frame the device has.
+        std::lock_guard<std::mutex> lock(frameMutex_);
+        if (!nextFrame_.empty()) lastFrame_.clear();
       },
       SequenceKind::Background);
+}
+
+void CHalvionUSBDevice::copyToLeds(const std::vector<lighting::LedColor>& frame) {
+  std::lock_guard<std::mutex> lock(lightMutex_);
+  const size_t n = std::min(frame.size(), engine_.leds.size());
+  std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
 }
 
 int CHalvionUSBDevice::frameIntervalMs() const { return needsFrames() ? kFrameIntervalMs : kIdleFrameIntervalMs; }

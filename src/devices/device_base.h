@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "devices/device_command_queue.h"
+#include "devices/device_worker.h"
 #include "devices/discovery/device_tables.h"
 #include "devices/lighting/engine.h"
 #include "skin/container.h"
@@ -71,6 +72,13 @@ constexpr int kSilentProbeMs = 2000;
 // The page's status line and its text while the device does not answer.
 constexpr char kDeviceStatusLabel[] = "device_status_label";
 constexpr char kNotAnsweringTextKey[] = "device_not_answering_text";
+// The page's key and light buttons: their control class, and the name (or
+// user data) prefixes before their key and LED numbers.
+constexpr char kKeyButtonClassName[] = "DeviceKeyButton";
+constexpr char kKeyButtonPrefix[] = "key_";
+constexpr char kLightButtonPrefix[] = "light_";
+// How often a light thread looks again while the command channel is closed.
+constexpr int kPreviewClosedIdleMs = 100;
 
 // What a command sequence is for, which decides what its result does to the
 // not-answering state.
@@ -122,10 +130,11 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   //     the 6-byte status block goes to the power display and the owner window.
   //     The read is queued; a poll is skipped while the last one is pending.
   virtual void pollStatus();
-  // 18. The device's notify interface has arrived: open it and listen.
-  virtual void attachNotifyInterface(const std::string& path) { (void)path; }
+  // 18. The device's notify interface has arrived: open it and listen; the
+  //     input thread hands every usage it reports to handleNotifyUsage.
+  virtual void attachNotifyInterface(const std::string& path);
   // 19. The notify interface has gone.
-  virtual void detachNotifyInterface() {}
+  virtual void detachNotifyInterface() { stopInput(); }
   // 20. Refresh the key captions and marks of the page.
   virtual void refreshKeyCaptions() {}
   // 21. The command interface has gone (the channel is closed already).
@@ -171,14 +180,13 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   virtual void setSelection(uint32_t value) { selection = value; }
   // Shared by every device class.
   virtual DeviceLightParams getLightParams() const;
-  // Whether the tab should run the 5 ms frame timer now: a device whose
-  // frames go to the device always does; one that only paints its preview
-  // needs it only while the user can see the page.
+  // Whether the tab should run the frame timer (kFrameIntervalMs) now: a
+  // device whose frames go to the device always does; one that only paints
+  // its preview needs it only while the user can see the page.
   virtual bool needsFrames() const { return streamEnabled != 0; }
   // The tab's frame period now: the frame interval while frames are needed,
   // the idle interval otherwise. A device that paints from its own thread
-  // asks for less; 0 stops the visits until the device resumes them
-  // (CDeviceOptionUI::resumeFrames).
+  // asks for less.
   virtual int frameIntervalMs() const;
   // True while the first-connect sequence is on its way and the page does
   // not show the device yet (the window holds its first show back for it).
@@ -208,6 +216,8 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
                     SequenceKind kind = SequenceKind::Write);
   // Whether the device answered its last command sequence.
   bool isAnswering() const { return answering_; }
+  // Whether the input thread listens on the notify interface.
+  bool listening() const { return inputWorker_.running(); }
   // The command interface has been opened or has gone (the channel is closed
   // already): queued sequences are dropped and the worker stops; results of
   // the old connection are ignored.
@@ -295,6 +305,9 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   // Streams a frame unless a failed frame asked for a pause (the window
   // thread is never put to sleep for it).
   void sendFrame(const std::vector<lighting::LedColor>& frame);
+  // Copies a preview frame into the colour model, as many LEDs as both
+  // have; the caller holds the preview's lock.
+  void copyToLeds(const std::vector<lighting::LedColor>& frame);
   // Paints the visible light buttons from a frame.
   void paintLightButtons(const std::vector<lighting::LedColor>& frame);
   // Sends a numbered message to the owner window, if there is one.
@@ -313,6 +326,18 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   // Closes the channel and stops the command worker; for destructors, which
   // must not leave a sequence running while their members go.
   void stopCommandWorker();
+  // A usage the notify interface reported, on the input thread.
+  virtual void handleNotifyUsage(uint16_t usage) { (void)usage; }
+  // Stops the input thread and closes the notify interface. Destructors
+  // call it too: the thread must not hand a usage to a class whose members
+  // are gone.
+  void stopInput();
+  // Arms a one-shot tab timer (kTimerRefresh and the like) from any thread:
+  // timers belong to the window thread, so the call is queued to it and
+  // dropped if the device is gone by then.
+  void armTabTimerQueued(int id, int ms);
+  // The debug line the input thread writes when it ends.
+  const char* inputExitLine_ = "MS设备同步线程设定退出";
 
  private:
   profiles::ISaveFailureSink* saveFailureSink_ = nullptr;
@@ -345,6 +370,7 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   std::vector<uint8_t> lastFrame_;
   uint64_t lastFrameAtMs_ = 0;
   QTimer probeTimer_;
+  DeviceWorker inputWorker_;
 };
 
 template <typename R>

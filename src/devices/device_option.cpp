@@ -78,37 +78,24 @@ void CDeviceOptionUI::runFrame() {
   // The light buttons repaint themselves when their colour changes, so the
   // page needs no repaint of its own after a frame.
   device_->streamLights();
-  // A device that needs no frames right now is visited less often, or not
-  // at all until it resumes the visits.
+  // A device that needs no frames right now is visited less often.
   const int wanted = device_->frameIntervalMs();
-  if (wanted <= 0) {
-    KillTimer(kTimerFrame);
-    frameInterval_ = 0;
-  } else if (wanted != frameInterval_) {
+  if (wanted != frameInterval_) {
     frameInterval_ = wanted;
     SetTimer(kTimerFrame, frameInterval_);
   }
-}
-
-void CDeviceOptionUI::resumeFrames() {
-  if (!framesStarted_ || !device_ || !device_->channel.isConnected() || HasTimer(kTimerFrame)) return;
-  frameInterval_ = kIdleFrameIntervalMs;
-  SetTimer(kTimerFrame, frameInterval_);
-  runFrame();
 }
 
 void CDeviceOptionUI::OnTimer(int id) {
   // Timers are re-armed only while the device's channel is open.
   if (!device_ || !device_->channel.isConnected()) {
     KillTimer(id);
-    if (id == kTimerFrame) framesStarted_ = false;
     return;
   }
   switch (id) {
     case kTimerConnected:
       KillTimer(id);
       device_->onConnected();
-      framesStarted_ = true;
       frameInterval_ = kFrameIntervalMs;
       SetTimer(kTimerFrame, frameInterval_);
       if (device_->hasPowerStatus) SetTimer(kTimerPower, kPowerIntervalMs);

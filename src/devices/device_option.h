@@ -11,7 +11,7 @@ namespace kavro::devices {
 class CHalvionUSBDevice;
 
 // Tab timers.
-constexpr int kTimerFrame = 1000;       // 5 ms: streamLights, then repaint
+constexpr int kTimerFrame = 1000;       // kFrameIntervalMs: streamLights
 constexpr int kTimerConnected = 1001;   // one-shot 500 ms after arrival: onConnected
 constexpr int kTimerRefresh = 1002;     // one-shot, armed by the device: onRefreshTimer
 constexpr int kTimerAux1003 = 1003;
@@ -54,9 +54,6 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   void startConnection(int delayMs = kConnectDelayMs) { SetTimer(kTimerConnected, delayMs); }
   // Arms a one-shot device timer (1002, 1003, 1004) from the device.
   void armDeviceTimer(int id, int ms) { SetTimer(id, ms); }
-  // Starts the frame visits again after the device stopped them (its
-  // frameIntervalMs was 0); nothing before the device has connected.
-  void resumeFrames();
 
  protected:
   void OnTimer(int id) override;
@@ -68,7 +65,6 @@ class CDeviceOptionUI : public skin::CHorizontalLayoutUI {
   QPointer<CHalvionUSBDevice> device_;
   int pageIndex_ = -1, powerIndex_ = -1, type_ = 0, role_ = 0;
   int frameInterval_ = kFrameIntervalMs;
-  bool framesStarted_ = false;  // onConnected has run for the open channel
 };
 
 }  // namespace kavro::devices

@@ -223,6 +223,19 @@ TEST_F(KeyboardDeviceTest, MacroImageAtCapacityIsSentAndOneEventOverIsCounted) {
   EXPECT_EQ(recorder_.commandOrder(), (std::vector<uint8_t>{0x03}));
 }
 
+// On a closed channel a macro list fails to download; without a list there
+// was nothing to send, so nothing failed.
+TEST_F(KeyboardDeviceTest, AClosedChannelFailsAMacroDownloadOnlyWhenThereAreMacros) {
+  auto d = makeDevice();
+  connectDevice(*d);
+  std::vector<int> failures;
+  EXPECT_EQ(d->downloadMacros([&](int r) { failures.push_back(r); }), 0);
+  EXPECT_TRUE(failures.empty());
+  writeMacros(userFolder(), 1, 1);
+  EXPECT_EQ(d->downloadMacros([&](int r) { failures.push_back(r); }), 0);
+  EXPECT_EQ(failures, std::vector<int>{transport::kResultNoAnswer});
+}
+
 TEST_F(KeyboardDeviceTest, MacroKeysOfRemovedMacrosFallBackToTheirDefaults) {
   auto d = makeDevice();
   open(*d);

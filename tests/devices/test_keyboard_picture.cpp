@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QSet>
 
+#include "devices/device_option.h"
 #include "devices/keyboard/keyboard_geometry.h"
 
 #include "widgets/device_key_button.h"
@@ -102,9 +103,22 @@ TEST_F(KeyboardDeviceTest, PreviewPaintsWithoutFrameVisitsAndPausesWhenHidden) {
     return seen.size() >= 4;
   }, 5000));
 
+  // The colours of synchronised lighting come from another thread, with the
+  // preview resting; the keys show them as soon.
+  d->channel.stateFlag = 1;
+  test::waitFor([] { return false; }, 100);  // a pass under way has published its frame
+  constexpr uint32_t kSynced = 0xFF2040C0;
+  const uint32_t syncedLight = lighting::buttonColor(lighting::unpackLed(kSynced));
+  ASSERT_NE(lightOf(), syncedLight);
+  d->setLedColor(64, kSynced);
+  EXPECT_TRUE(test::waitFor([&] { return lightOf() == syncedLight; }, 5000));
+  d->channel.stateFlag = 0;
+
   w.ShowWindow(false);
   EXPECT_FALSE(d->needsFrames());
-  EXPECT_EQ(d->frameIntervalMs(), 0);  // a hidden page needs no visits at all
+  // Still visited now and then: the tab keeps showing whether it follows
+  // the synchronised lighting.
+  EXPECT_EQ(d->frameIntervalMs(), devices::kIdleFrameIntervalMs);
   test::waitFor([] { return false; }, 200);  // let a paint already on its way land
   const uint32_t frozen = lightOf();
   test::waitFor([] { return false; }, 300);

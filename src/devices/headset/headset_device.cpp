@@ -17,8 +17,6 @@
 namespace kavro::devices {
 
 namespace {
-constexpr char kKeyButtonClass[] = "DeviceKeyButton";
-constexpr char kLightPrefix[] = "light_";
 constexpr char kProfilePanel[] = "DeviceProfileItem";
 constexpr char kLightPanel[] = "LightControlItem";
 constexpr uint32_t kUnlitButtonColor = 0xFFFFFF;
@@ -34,6 +32,7 @@ void registerHeadsetDevice() {
 
 CHalvionHS6533Device::CHalvionHS6533Device(QWidget* parent)
     : CHalvionUSBDevice(parent), preview_(headset::makeHeadsetPreview()) {
+  inputExitLine_ = "HS设备同步线程设定退出";
   setLightCount(static_cast<int>(headset::kLedCount));
 }
 
@@ -54,8 +53,8 @@ void CHalvionHS6533Device::initPage() {
   if (skin::CControlUI* panel = FindControlByName(QString::fromLatin1(kHeadsetLedPanel))) {
     panel->ForEach([this](skin::CControlUI* c) {
       auto* button = qobject_cast<widgets::CDeviceKeyButtonUI*>(c);
-      if (!button || c->GetClass() != QLatin1String(kKeyButtonClass)) return;
-      const int led = numberAfter(button->GetName(), kLightPrefix);
+      if (!button || c->GetClass() != QLatin1String(kKeyButtonClassName)) return;
+      const int led = numberAfter(button->GetName(), kLightButtonPrefix);
       if (led < 0 || led >= lightCount) return;
       lightButtons[static_cast<size_t>(led)] = button;
       button->setLight(kUnlitButtonColor, kFullBrightness, true);
@@ -130,14 +129,7 @@ void CHalvionHS6533Device::applyLightState() {
 
 void CHalvionHS6533Device::setLightParams(const DeviceLightParams& p) {
   CHalvionUSBDevice::setLightParams(p);
-  light_.effect = p.light.mode;
-  light_.brightness = p.light.brightnessLevel;
-  light_.speed = p.light.speedLevel;
-  light_.direction = p.light.direction;
-  light_.multiColor = p.light.colorful;
-  light_.red = p.light.red;
-  light_.green = p.light.green;
-  light_.blue = p.light.blue;
+  lighting::applyParams(light_, p.light);
   profile_.setLightSetting(light_);
 }
 
@@ -155,6 +147,11 @@ void CHalvionHS6533Device::publishFrame() {
     }
   }
   if (changed) frameGeneration_.fetch_add(1);
+}
+
+void CHalvionHS6533Device::setLedColor(size_t n, uint32_t value) {
+  CHalvionUSBDevice::setLedColor(n, value);
+  frameGeneration_.fetch_add(1);
 }
 
 bool CHalvionHS6533Device::pageCanBeSeen() const {

@@ -54,12 +54,13 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void applyLightState() override;
   // Paints the LED buttons and sends the frame to the LEDs.
   void streamLights() override;
+  // A colour set from outside the preview (synchronised lighting) is painted
+  // with the next frame.
+  void setLedColor(size_t n, uint32_t value) override;
   void onConnected() override;
   // Sync from the device: the block is read, shown and stored; the window
   // gets message 0xD00 with the block's first byte.
   void onRefreshTimer() override;
-  void attachNotifyInterface(const std::string& path) override;
-  void detachNotifyInterface() override;
   void onDisconnected() override;
   int writeLightSettings() override;
   void openProfileFiles() override;
@@ -68,7 +69,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void reloadProfile() override;
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;
-  bool arriving() const override { return arriving_; }
 
   // ---- audio operations (the voice panels through the main window) ---------
   // 1..12 a fixed preset, 13 the custom equaliser; anything else nothing.
@@ -140,8 +140,7 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   // headset_device_threads.cpp
   void startPreview();
   void previewLoop(Event& stop);
-  void inputLoop(Event& stop);
-  void stopInput();
+  void handleNotifyUsage(uint16_t usage) override;
   // headset_device_audio.cpp
   // What an audio job brings back: its own result and copies of the kept state.
   struct AudioResult {
@@ -194,8 +193,8 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
 
   profiles::CHs6533Profiledata profile_;
   profiles::LightSetting light_{};
-  mousepad::HeldBlock held_;
-  bool arriving_ = false;
+  // The headset's block as the sequences last saw it (pad_io.h).
+  std::shared_ptr<mousepad::SharedHeldBlock> held_ = std::make_shared<mousepad::SharedHeldBlock>();
   bool ledsPending_ = false;
   uint64_t ledPauseUntil_ = 0;
   std::mutex ledFrameMutex_;
@@ -208,7 +207,6 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   std::atomic<bool> pageShown_{false};
   Event wake_{Event::Reset::Auto};
   DeviceWorker previewWorker_;
-  DeviceWorker inputWorker_;
 
   // Audio: the library and its headset side live on the audio worker; the
   // window thread keeps copies of what came back.

@@ -3,16 +3,11 @@
 #include "devices/headset/headset_device.h"
 
 #include "devices/headset/headset_leds.h"
-#include "devices/headset/headset_preview.h"
 #include "platform/debug.h"
 
 namespace kavro::devices {
 
 namespace {
-struct BlockSequence {
-  int result = transport::kResultNoAnswer;
-  mousepad::HeldBlock held;
-};
 struct LedsSent {
   int result = transport::kCmdOk;
 };
@@ -24,12 +19,13 @@ struct LedsSent {
 // before the first write. Profile, audio state and preview come up at once.
 void CHalvionHS6533Device::onConnected() {
   channel.stateFlag = 0;
-  headset::beginConnection(held_);
+  // The block of an earlier connection is forgotten; a sequence of that
+  // connection still on its way keeps its own.
+  held_ = std::make_shared<mousepad::SharedHeldBlock>();
   arrived();
 }
 
 void CHalvionHS6533Device::arrived() {
-  arriving_ = false;
   openProfileFiles();
   readProfileDocuments();
   // The chip's microphone and monitor win over the profile's (other programs
@@ -51,7 +47,6 @@ void CHalvionHS6533Device::arrived() {
 }
 
 void CHalvionHS6533Device::onDisconnected() {
-  arriving_ = false;
   ledsPending_ = false;
   previewWorker_.stop();
   stopInput();
@@ -59,16 +54,13 @@ void CHalvionHS6533Device::onDisconnected() {
 
 // ---- settings block -------------------------------------------------------------
 
+// The block goes out as the sequences before this one left it, so a sync
+// read or an earlier write still queued is never undone.
 int CHalvionHS6533Device::writeLightSettings() {
-  const mousepad::HeldBlock held = held_;
   const profiles::LightSetting light = light_;
-  const bool posted = postCommands<BlockSequence>(
-      [held, light](transport::HidChannel& ch) {
-        BlockSequence s{transport::kResultNoAnswer, held};
-        s.result = mousepad::writeSettingsBlock(ch, s.held, light).code;
-        return s;
-      },
-      [this](BlockSequence& s) { held_ = s.held; });
+  auto held = held_;
+  const bool posted = postCommands<mousepad::HeldBlockResult>(
+      [held, light](transport::HidChannel& ch) { return mousepad::writeSharedBlock(ch, *held, light); }, {});
   return posted ? transport::kCmdOk : transport::kResultNoAnswer;
 }
 
@@ -76,24 +68,19 @@ void CHalvionHS6533Device::onRefreshTimer() { postBlockRead(true); }
 
 void CHalvionHS6533Device::postBlockRead(bool syncMessage) {
   channel.stateFlag = 0;
-  const mousepad::HeldBlock held = held_;
-  postCommands<BlockSequence>(
-      [held](transport::HidChannel& ch) {
-        BlockSequence s{transport::kResultNoAnswer, held};
-        s.result = mousepad::readSettingsBlock(ch, s.held).code;
-        return s;
-      },
-      [this, syncMessage](BlockSequence& s) {
+  auto held = held_;
+  postCommands<mousepad::HeldBlockResult>(
+      [held](transport::HidChannel& ch) { return mousepad::readSharedBlock(ch, *held); },
+      [this, syncMessage](mousepad::HeldBlockResult& s) {
         if (s.result != transport::kCmdOk) return;  // a failed read keeps what we have
-        held_ = s.held;
         profiles::LightSetting light = light_;
-        mousepad::decodeBlock(held_.bytes, light);
+        mousepad::decodeBlock(s.held.bytes, light);
         storeLightState(light);
         applyLightState();
         profile_.setLightSetting(light_);
         saveChecked(profile_);
         refreshPanels();
-        if (syncMessage) sendToOwner(kMsgSettingsReread, held_.bytes[0], 0);
+        if (syncMessage) sendToOwner(kMsgSettingsReread, s.held.bytes[0], 0);
       },
       SequenceKind::StateRead);
 }

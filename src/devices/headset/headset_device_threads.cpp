@@ -1,21 +1,16 @@
-// The headset's two workers: the light thread that renders the preview, and
-// the sync thread that listens on the notify interface.
-#include <QMetaObject>
-
+// The headset's light thread that renders the preview, and what its sync
+// thread (the base's) hears on the notify interface.
 #include <algorithm>
 
 #include "devices/device_option.h"
 #include "devices/headset/headset_device.h"
 #include "devices/mousepad/pad_block.h"
-#include "devices/notify_reader.h"
 #include "platform/debug.h"
 
 namespace kavro::devices {
 
 namespace {
 constexpr char kPreviewExitLine[] = "HS灯光线程设定退出";
-constexpr char kInputExitLine[] = "HS设备同步线程设定退出";
-constexpr int kClosedIdleMs = 100;
 }  // namespace
 
 // ---- light thread ---------------------------------------------------------------
@@ -27,18 +22,19 @@ void CHalvionHS6533Device::startPreview() {
 
 // One effect pass per elapsed millisecond while the page can be seen, run in
 // batches as often as the window takes a frame; a hidden page sleeps until it
-// is shown again.
+// is shown again. While the lights follow the synchronised frames of the main
+// window, the headset's own effect rests.
 void CHalvionHS6533Device::previewLoop(Event& stop) {
   uint64_t last = tickMs();
   for (;;) {
     int waitMs = kHeadsetWakeMs;
-    if (!channel.isConnected()) waitMs = kClosedIdleMs;
+    if (!channel.isConnected()) waitMs = kPreviewClosedIdleMs;
     else if (!pageShown_.load()) waitMs = -1;
     if (waitAny({stop, wake_}, waitMs) == 0) break;
     const uint64_t now = tickMs();
     const auto passes = static_cast<unsigned>(std::clamp<uint64_t>(now - last, 1, kHeadsetMaxPasses));
     last = now;
-    if (!channel.isConnected() || !pageShown_.load()) continue;
+    if (!channel.isConnected() || channel.stateFlag.load() || !pageShown_.load()) continue;
     {
       std::lock_guard<std::mutex> lockA(dataLockA_);
       for (unsigned i = 0; i < passes; ++i) preview_.tick(static_cast<uint32_t>(now));
@@ -50,39 +46,11 @@ void CHalvionHS6533Device::previewLoop(Event& stop) {
 
 // ---- sync thread ----------------------------------------------------------------
 
-void CHalvionHS6533Device::attachNotifyInterface(const std::string& path) {
-  stopInput();
-  {
-    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
-    if (!notifyChannel.hid.open(path, true, false, true, false)) return;
-    notifyChannel.isOpen = 1;
-  }
-  inputWorker_.start([this](Event& stop) { inputLoop(stop); });
-}
-
-void CHalvionHS6533Device::detachNotifyInterface() { stopInput(); }
-
-void CHalvionHS6533Device::stopInput() {
-  inputWorker_.stop([this] { notifyChannel.hid.abort(); });
-  if (notifyChannel.isConnected() || notifyChannel.hid.isOpen()) {
-    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
-    notifyChannel.hid.close();
-    notifyChannel.isOpen = 0;
-  }
-}
-
 // Usage 0x401 (settings changed on the headset) reads the block again after
 // 500 ms; every other usage is ignored.
-void CHalvionHS6533Device::inputLoop(Event& stop) {
-  readNotifyUsages(notifyChannel.hid, stop, [this](uint16_t usage) {
-    if (mousepad::notifyAction(usage) != mousepad::NotifyAction::Sync) return;
-    // Timers belong to the window thread; the call is queued to it and
-    // dropped if the device is gone by then.
-    QMetaObject::invokeMethod(
-        this, [this] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(kTimerRefresh, mousepad::kSyncDelayMs); },
-        Qt::QueuedConnection);
-  });
-  dbg::write(kInputExitLine);
+void CHalvionHS6533Device::handleNotifyUsage(uint16_t usage) {
+  if (mousepad::notifyAction(usage) != mousepad::NotifyAction::Sync) return;
+  armTabTimerQueued(kTimerRefresh, mousepad::kSyncDelayMs);
 }
 
 }  // namespace kavro::devices

@@ -29,6 +29,4 @@ void stepHeadsetWave(lighting::EngineState& s, const lighting::LightParams& p) {
 
 mousepad::ZonePreview makeHeadsetPreview() { return mousepad::ZonePreview(kLedCount, stepHeadsetWave); }
 
-void beginConnection(mousepad::HeldBlock& held) { held = mousepad::HeldBlock{}; }
-
 }  // namespace kavro::headset

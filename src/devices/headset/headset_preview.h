@@ -18,9 +18,4 @@ void stepHeadsetWave(lighting::EngineState& s, const lighting::LightParams& p);
 
 mousepad::ZonePreview makeHeadsetPreview();
 
-// First connect of the headset's lighting side: nothing is read from the
-// device (the block is read on sync, or before the first write); the held
-// block of an earlier connection is forgotten.
-void beginConnection(mousepad::HeldBlock& held);
-
 }  // namespace kavro::headset

@@ -19,13 +19,6 @@
 
 namespace kavro::devices {
 
-namespace {
-constexpr char kKeyButtonClass[] = "DeviceKeyButton";
-constexpr char kKeyPrefix[] = "key_";
-constexpr char kLightPrefix[] = "light_";
-
-}  // namespace
-
 void registerKeyboardDevice() {
   auto* f = skin::CControlFactory::GetInstance();
   f->RegistControl(QStringLiteral("HalvionKeyboardDevice"), [] { return new CHalvionKeyboardDevice; });
@@ -58,14 +51,14 @@ void CHalvionKeyboardDevice::initPage() {
   skin::CControlUI* panel = FindControlByName(QString::fromLatin1(kKeyboardKeyPanel));
   if (!panel) return;
   panel->ForEach([this](skin::CControlUI* c) {
-    if (c->GetClass() != QLatin1String(kKeyButtonClass)) return;
+    if (c->GetClass() != QLatin1String(kKeyButtonClassName)) return;
     auto* button = qobject_cast<widgets::CDeviceKeyButtonUI*>(c);
     if (!button) return;
-    const int key = numberAfter(button->GetName(), kKeyPrefix);
+    const int key = numberAfter(button->GetName(), kKeyButtonPrefix);
     if (key >= 0 && key < keyCount) keyButtons[static_cast<size_t>(key)] = button;
     // A light button is named "light_" n, or carries that name as user data.
-    int led = numberAfter(button->GetName(), kLightPrefix);
-    if (led < 0) led = numberAfter(button->GetUserData(), kLightPrefix);
+    int led = numberAfter(button->GetName(), kLightButtonPrefix);
+    if (led < 0) led = numberAfter(button->GetUserData(), kLightButtonPrefix);
     if (led >= 0 && led < lightCount) {
       lightButtons[static_cast<size_t>(led)] = button;
       button->setLight(0xFFFFFF, 255, true);
@@ -191,17 +184,8 @@ void CHalvionKeyboardDevice::applyLightState() {
 
 void CHalvionKeyboardDevice::setLightParams(const DeviceLightParams& p) {
   CHalvionUSBDevice::setLightParams(p);
-  profiles::LightSetting light = light_;
-  light.effect = p.light.mode;
-  light.brightness = p.light.brightnessLevel;
-  light.speed = p.light.speedLevel;
-  light.direction = p.light.direction;
-  light.multiColor = p.light.colorful;
-  light.red = p.light.red;
-  light.green = p.light.green;
-  light.blue = p.light.blue;
-  light.areaEffect = static_cast<uint8_t>(p.param3 >> 24);  // second-zone effect
-  light_ = light;
+  lighting::applyParams(light_, p.light);
+  light_.areaEffect = static_cast<uint8_t>(p.param3 >> 24);  // second-zone effect
   profile_.setLightSetting(light_);
 }
 
@@ -299,9 +283,12 @@ void CHalvionKeyboardDevice::queuePreviewPaint() {
       Qt::QueuedConnection);
 }
 
+// Synchronised lighting sets the colours from the main window's light
+// thread; the picture follows as it follows the preview.
 void CHalvionKeyboardDevice::setLedColor(size_t n, uint32_t value) {
   CHalvionUSBDevice::setLedColor(n, value);
   frameGeneration_.fetch_add(1);
+  if (pageShown_.load()) queuePreviewPaint();
 }
 
 // The page can be seen when it is visible in a window that is neither hidden
@@ -322,12 +309,11 @@ void CHalvionKeyboardDevice::updatePageShown() {
 
 bool CHalvionKeyboardDevice::needsFrames() const { return pageCanBeSeen(); }
 
-int CHalvionKeyboardDevice::frameIntervalMs() const { return isVisible() ? kIdleFrameIntervalMs : 0; }
+int CHalvionKeyboardDevice::frameIntervalMs() const { return kIdleFrameIntervalMs; }
 
 void CHalvionKeyboardDevice::showEvent(QShowEvent* e) {
   CHalvionUSBDevice::showEvent(e);
   updatePageShown();
-  if (CDeviceOptionUI* t = tab()) t->resumeFrames();
 }
 
 void CHalvionKeyboardDevice::hideEvent(QHideEvent* e) {

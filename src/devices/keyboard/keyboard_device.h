@@ -56,7 +56,6 @@ constexpr int kPreviewPassMs = 15;
 // pass anyway, and the effects keep their speed.
 constexpr int kPreviewPassesPerWake = 2;
 constexpr uint64_t kPreviewPaintMs = 25;  // shortest time between two repaints of the picture
-constexpr int kPreviewClosedIdleMs = 100;  // pass while the channel is closed
 constexpr uint8_t kCustomColorEffect = 20;
 
 // Registers the keyboard page class with the control factory.
@@ -78,8 +77,6 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void setLedColor(size_t n, uint32_t value) override;
   void onConnected() override;
   void onRefreshTimer() override;
-  void attachNotifyInterface(const std::string& path) override;
-  void detachNotifyInterface() override;
   void refreshKeyCaptions() override;
   void onDisconnected() override;
   // 0x03, begin, 0x09, end. 1 when the table was queued; 0 when there is no
@@ -101,7 +98,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;
   // The picture is painted on the preview thread's request; the tab only
-  // watches, while the page is visible, whether it can still be seen.
+  // watches whether the page can be seen and keeps its Sync box current.
   int frameIntervalMs() const override;
   bool arriving() const override { return arriving_; }
 
@@ -172,7 +169,6 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   const std::vector<std::string>& macroNames() const { return macroNames_; }
   const std::vector<std::string>& lightNames() const { return lightNames_; }
   bool previewRunning() const { return previewWorker_.running(); }
-  bool listening() const { return inputWorker_.running(); }
   unsigned noticeCount() const { return noticeCounter_.load(); }
   // A copy of the preview's state (under its lock).
   lighting::PreviewState previewState() const;
@@ -205,9 +201,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   std::vector<keyboard::PreviewColor> customBank();
   void startPreview();
   void previewLoop(Event& stop);
-  void inputLoop(Event& stop);
-  void handleUsage(uint16_t usage);
-  void stopInput();
+  void handleNotifyUsage(uint16_t usage) override;
 
   profiles::CKeyboardProfiledata profile_;
   profiles::LightSetting light_{};
@@ -237,7 +231,6 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   Event wake_{Event::Reset::Auto};
   DeviceWorker previewWorker_;
 
-  DeviceWorker inputWorker_;
   std::atomic<unsigned> noticeCounter_{0};
   uint64_t colorPauseUntil_ = 0;
 

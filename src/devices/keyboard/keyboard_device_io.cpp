@@ -189,8 +189,9 @@ int CHalvionKeyboardDevice::downloadMacros(std::function<void(int result)> faile
         if (failed) failed(w.result);
       });
   // Nothing reached the device (no connection): a caller that waits for
-  // the outcome hears so rather than taking silence for success.
-  if (!posted && reportFailure) reportFailure(transport::kResultNoAnswer);
+  // the outcome hears so rather than taking silence for success. Without a
+  // macro list there was nothing to send.
+  if (!posted && source.hasIndex && reportFailure) reportFailure(transport::kResultNoAnswer);
   if (!posted || !source.hasIndex) return 0;
   // The answer for the macro panel: the memory the refreshed device info
   // will give (the read always reports the same size; before the first read

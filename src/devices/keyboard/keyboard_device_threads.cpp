@@ -1,17 +1,13 @@
-// The keyboard's two workers: the light thread that animates the preview,
-// and the sync thread that listens on the notify interface.
-#include <QMetaObject>
-
+// The keyboard's light thread that animates the preview, and what its sync
+// thread (the base's) hears on the notify interface.
 #include "devices/device_option.h"
 #include "devices/keyboard/keyboard_device.h"
-#include "devices/notify_reader.h"
 #include "platform/debug.h"
 
 namespace kavro::devices {
 
 namespace {
 constexpr char kPreviewExitLine[] = "KB灯光线程设定退出";
-constexpr char kInputExitLine[] = "MS设备同步线程设定退出";
 constexpr char kSettingsChangedLine[] = "MS设备同步：设备设置已改变\n";
 constexpr unsigned kNoticeCycle = 4;
 }  // namespace
@@ -47,41 +43,10 @@ void CHalvionKeyboardDevice::previewLoop(Event& stop) {
 
 // ---- sync thread ----------------------------------------------------------------
 
-void CHalvionKeyboardDevice::attachNotifyInterface(const std::string& path) {
-  stopInput();
-  {
-    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
-    if (!notifyChannel.hid.open(path, true, false, true, false)) return;
-    notifyChannel.isOpen = 1;
-  }
-  inputWorker_.start([this](Event& stop) { inputLoop(stop); });
-}
-
-void CHalvionKeyboardDevice::detachNotifyInterface() { stopInput(); }
-
-void CHalvionKeyboardDevice::stopInput() {
-  // The abort cuts a read in progress short; the thread then sees its stop event.
-  inputWorker_.stop([this] { notifyChannel.hid.abort(); });
-  if (notifyChannel.isConnected() || notifyChannel.hid.isOpen()) {
-    std::lock_guard<std::mutex> io(notifyChannel.ioLock);
-    notifyChannel.hid.close();
-    notifyChannel.isOpen = 0;
-  }
-}
-
-void CHalvionKeyboardDevice::inputLoop(Event& stop) {
-  readNotifyUsages(notifyChannel.hid, stop, [this](uint16_t usage) { handleUsage(usage); });
-  dbg::write(kInputExitLine);
-}
-
-void CHalvionKeyboardDevice::handleUsage(uint16_t usage) {
+void CHalvionKeyboardDevice::handleNotifyUsage(uint16_t usage) {
   if (usage == kUsageSettingsChanged) {
     dbg::write(kSettingsChangedLine);
-    // Timers belong to the window thread; the call is queued to it and
-    // dropped if the device is gone by then.
-    QMetaObject::invokeMethod(
-        this, [this] { if (CDeviceOptionUI* t = tab()) t->armDeviceTimer(kTimerRefresh, kRefreshDelayMs); },
-        Qt::QueuedConnection);
+    armTabTimerQueued(kTimerRefresh, kRefreshDelayMs);
   } else if (usage == kUsageNotice) {
     noticeCounter_.store((noticeCounter_.load() + 1) % kNoticeCycle);
   } else if (usage >= kUsageKeyPressBase && usage < kUsageKeyPressBase + 0x100) {

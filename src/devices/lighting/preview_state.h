@@ -79,6 +79,9 @@ struct PreviewState {
 
 // The lighting bytes of the state as the engine takes them.
 LightParams paramsOf(const profiles::LightSetting& light);
+// The other way: the lighting bytes into a state; the fields they do not
+// carry are left as they are.
+void applyParams(profiles::LightSetting& light, const LightParams& p);
 // The brightness of a level scaled by a glow or curve value (level * v / 256).
 std::uint8_t levelTimes(const LightParams& p, std::uint8_t v);
 // Shows a glowing key: its wheel hue (multi-colour) or the set colour, at

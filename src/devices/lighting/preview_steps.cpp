@@ -25,6 +25,17 @@ LightParams paramsOf(const profiles::LightSetting& light) {
   return p;
 }
 
+void applyParams(profiles::LightSetting& light, const LightParams& p) {
+  light.effect = p.mode;
+  light.brightness = p.brightnessLevel;
+  light.speed = p.speedLevel;
+  light.direction = p.direction;
+  light.multiColor = p.colorful;
+  light.red = p.red;
+  light.green = p.green;
+  light.blue = p.blue;
+}
+
 std::uint8_t levelTimes(const LightParams& p, std::uint8_t v) {
   return static_cast<std::uint8_t>(levelBrightness(p.brightnessLevel) * v / 256);
 }

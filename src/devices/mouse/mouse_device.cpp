@@ -24,8 +24,6 @@
 namespace kavro::devices {
 
 namespace {
-constexpr char kKeyButtonClass[] = "DeviceKeyButton";
-constexpr char kLightPrefix[] = "light_";
 constexpr char kProfilePanel[] = "DeviceProfileItem";
 constexpr char kLightPanel[] = "LightControlItem";
 constexpr char kMacroPanel[] = "MacroControlItem";
@@ -106,9 +104,9 @@ void CHalvionMouseDevice::initPage() {
   bindPanels({QString::fromLatin1(kProfilePanel), QString::fromLatin1(kLightPanel), QString::fromLatin1(kMacroPanel),
               QString::fromLatin1(kKeySetPanel), QString::fromLatin1(kShootPanelName)});
   ForEach([this](skin::CControlUI* c) {
-    if (c->GetClass() != QLatin1String(kKeyButtonClass)) return;
+    if (c->GetClass() != QLatin1String(kKeyButtonClassName)) return;
     auto* button = qobject_cast<widgets::CDeviceKeyButtonUI*>(c);
-    const int led = button ? numberAfter(button->GetName(), kLightPrefix) : -1;
+    const int led = button ? numberAfter(button->GetName(), kLightButtonPrefix) : -1;
     if (led >= 0 && led < lightCount) {
       lightButtons[static_cast<size_t>(led)] = button;
       button->setLight(0xFFFFFF, 255, true);
@@ -244,16 +242,7 @@ void CHalvionMouseDevice::applyLightState() {
 
 void CHalvionMouseDevice::setLightParams(const DeviceLightParams& p) {
   CHalvionUSBDevice::setLightParams(p);
-  profiles::LightSetting light = light_;
-  light.effect = p.light.mode;
-  light.brightness = p.light.brightnessLevel;
-  light.speed = p.light.speedLevel;
-  light.direction = p.light.direction;
-  light.multiColor = p.light.colorful;
-  light.red = p.light.red;
-  light.green = p.light.green;
-  light.blue = p.light.blue;
-  light_ = light;
+  lighting::applyParams(light_, p.light);
   profile_.setLightSetting(light_);
   std::lock_guard<std::mutex> lock(dataLockA_);
   preview_.setLightState(light_);
@@ -263,11 +252,7 @@ void CHalvionMouseDevice::setLightParams(const DeviceLightParams& p) {
 
 void CHalvionMouseDevice::publishFrame() {
   std::lock_guard<std::mutex> lockA(dataLockA_);
-  std::lock_guard<std::mutex> lock(lightMutex_);
-  const auto& frame = preview_.frame();
-  const size_t n = std::min(frame.size(), engine_.leds.size());
-  std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
-  frameGeneration_.fetch_add(1);
+  copyToLeds(preview_.frame());
 }
 
 void CHalvionMouseDevice::streamLights() {

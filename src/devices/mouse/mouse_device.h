@@ -14,7 +14,6 @@
 // results are applied on the window thread.
 #include <QPointer>
 
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -42,7 +41,6 @@ constexpr char kMouseLedIndicator[] = "mouse_led_indicator";
 // The preview pass of the mouse's light thread; the counter moves on by one
 // for every pass in which the clock moved, so the thresholds are in passes.
 constexpr int kMousePreviewPassMs = 15;
-constexpr int kMousePreviewClosedIdleMs = 100;
 
 // Registers the mouse page class with the control factory.
 void registerMouseDevice();
@@ -63,8 +61,6 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   void onConnected() override;
   void onRefreshTimer() override;
   void pollStatus() override;
-  void attachNotifyInterface(const std::string& path) override;
-  void detachNotifyInterface() override;
   void refreshKeyCaptions() override;
   void onDisconnected() override;
   // Ten positions; positions without a device key are skipped. 1 when the
@@ -148,11 +144,10 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // The folders of the recoil patterns: the user's and the factory's.
   std::string recoilUserFolder() const { return userDataFolder(); }
   std::string recoilFactoryFolder() const;
-  // The last status block read, and whether the hint label shows.
-  const std::array<uint8_t, kPowerStatusBytes>& lastStatus() const { return status_; }
+  // Whether the hint label shows (the last status block read is the base's
+  // lastPowerStatus).
   bool connectionHintShown() const { return hintShown_; }
   bool previewRunning() const { return previewWorker_.running(); }
-  bool listening() const { return inputWorker_.running(); }
   // The screen size every settings write carries (recorded at start).
   static mouse::ScreenSize recordedScreen();
   static void setRecordedScreen(const mouse::ScreenSize& size);
@@ -186,9 +181,7 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   // mouse_device_threads.cpp
   void startPreview();
   void previewLoop(Event& stop);
-  void inputLoop(Event& stop);
-  void handleUsage(uint16_t usage);
-  void stopInput();
+  void handleNotifyUsage(uint16_t usage) override;
 
   profiles::CMouseProfiledata profile_;
   profiles::LightSetting light_{};
@@ -205,13 +198,10 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   bool arriving_ = false;
   bool powerPollPending_ = false;
   bool hintShown_ = false;
-  std::array<uint8_t, kPowerStatusBytes> status_{};
 
   // The preview, guarded by dataLockA_; the light thread ticks it.
   mouse::MousePreview preview_;
-  std::atomic<uint64_t> frameGeneration_{0};
   DeviceWorker previewWorker_;
-  DeviceWorker inputWorker_;
 
   QPointer<skin::CControlUI> ledIndicator_, connectionHint_;
 };

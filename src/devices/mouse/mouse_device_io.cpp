@@ -259,11 +259,12 @@ void CHalvionMouseDevice::pollStatus() {
       [this](StatusRead& r) {
         powerPollPending_ = false;
         if (!r.read) return;  // a failed read changes nothing
-        std::copy(r.status.begin(), r.status.end(), status_.begin());
-        notePowerStatus(status_);
-        if (powerControl) powerControl->setStatus(status_);
-        showConnectionHint(status_[mouse::kStatusConnectionByte]);
-        sendToOwner(kMsgPowerStatus, status_[mouse::kStatusConnectionByte], 0);
+        std::array<uint8_t, kPowerStatusBytes> status{};
+        std::copy(r.status.begin(), r.status.end(), status.begin());
+        notePowerStatus(status);
+        if (powerControl) powerControl->setStatus(status);
+        showConnectionHint(status[mouse::kStatusConnectionByte]);
+        sendToOwner(kMsgPowerStatus, status[mouse::kStatusConnectionByte], 0);
       });
 }
 

@@ -15,8 +15,6 @@
 namespace kavro::devices {
 
 namespace {
-constexpr char kKeyButtonClass[] = "DeviceKeyButton";
-constexpr char kLightPrefix[] = "light_";
 constexpr char kProfilePanel[] = "DeviceProfileItem";
 constexpr char kLightPanel[] = "LightControlItem";
 constexpr unsigned kFullBrightness = 255;
@@ -50,11 +48,11 @@ void CHalvionMousePadDevice::initPage() {
   skin::CControlUI* panel = FindControlByName(QString::fromLatin1(kMousepadZonePanel));
   if (!panel) return;
   panel->ForEach([this](skin::CControlUI* c) {
-    if (c->GetClass() != QLatin1String(kKeyButtonClass)) return;
+    if (c->GetClass() != QLatin1String(kKeyButtonClassName)) return;
     auto* button = qobject_cast<widgets::CDeviceKeyButtonUI*>(c);
     if (!button) return;
-    int zone = numberAfter(button->GetName(), kLightPrefix);
-    if (zone < 0) zone = numberAfter(button->GetUserData(), kLightPrefix);
+    int zone = numberAfter(button->GetName(), kLightButtonPrefix);
+    if (zone < 0) zone = numberAfter(button->GetUserData(), kLightButtonPrefix);
     if (zone >= 0 && zone < lightCount) {
       lightButtons[static_cast<size_t>(zone)] = button;
       button->setLight(kWhite, kFullBrightness, true);
@@ -149,16 +147,7 @@ void CHalvionMousePadDevice::applyLightState() {
 
 void CHalvionMousePadDevice::setLightParams(const DeviceLightParams& p) {
   CHalvionUSBDevice::setLightParams(p);
-  profiles::LightSetting light = light_;
-  light.effect = p.light.mode;
-  light.brightness = p.light.brightnessLevel;
-  light.speed = p.light.speedLevel;
-  light.direction = p.light.direction;
-  light.multiColor = p.light.colorful;
-  light.red = p.light.red;
-  light.green = p.light.green;
-  light.blue = p.light.blue;
-  light_ = light;
+  lighting::applyParams(light_, p.light);
   profile_.setLightSetting(light_);
 }
 
@@ -166,10 +155,7 @@ void CHalvionMousePadDevice::setLightParams(const DeviceLightParams& p) {
 
 void CHalvionMousePadDevice::publishFrame() {
   std::lock_guard<std::mutex> lockA(dataLockA_);
-  std::lock_guard<std::mutex> lock(lightMutex_);
-  const auto& frame = preview_.frame();
-  const size_t n = std::min(frame.size(), engine_.leds.size());
-  std::copy(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(n), engine_.leds.begin());
+  copyToLeds(preview_.frame());
 }
 
 void CHalvionMousePadDevice::runPreviewPasses(unsigned passes) {

@@ -1,9 +1,9 @@
 #pragma once
 // CHalvionMousePadDevice: the mousepad's page and model. A mousepad has
 // lighting only. The program renders its effects: the light thread computes
-// the zones' frame, the page paints it on the zone buttons and the 5 ms tab
-// tick streams it to the pad (command 18), so the pad's LEDs show what the
-// page shows. The 21-byte settings block on the pad keeps the chosen effect;
+// the zones' frame, the page paints it on the zone buttons and the tab's
+// frame tick streams it to the pad (command 18), so the pad's LEDs show what
+// the page shows. The 21-byte settings block on the pad keeps the chosen effect;
 // its device bytes go back exactly as read.
 //
 // The block codec and the command sequences live in kavro_mousepad_core
@@ -11,7 +11,6 @@
 // them to the command worker, the profile files and the page.
 #include <QPointer>
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,7 +32,6 @@ constexpr char kMousepadZonePanel[] = "mousepad_device_key_light";
 constexpr int kPadPreviewWakeMs = 16;  // as often as the window takes a frame
 // More passes than this after a long stall are dropped rather than run at once.
 constexpr unsigned kPadPreviewMaxPasses = 64;
-constexpr int kPadPreviewClosedIdleMs = 100;
 
 // Registers the mousepad page class with the control factory.
 void registerMousepadDevice();
@@ -55,8 +53,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   void onConnected() override;
   // Sync from the device (timer 1002 after usage 0x401).
   void onRefreshTimer() override;
-  void attachNotifyInterface(const std::string& path) override;
-  void detachNotifyInterface() override;
   void onDisconnected() override;
   // begin, 0x06 (the 21-byte block at the slot's address), end. 1 when
   // queued, 0 when the channel is closed.
@@ -78,7 +74,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   const std::vector<std::string>& macroNames() const { return macroNames_; }
   const std::vector<std::string>& lightNames() const { return lightNames_; }
   bool previewRunning() const { return previewWorker_.running(); }
-  bool listening() const { return inputWorker_.running(); }
   // Runs preview passes at once (tests; the light thread does it otherwise).
   void runPreviewPasses(unsigned passes);
 
@@ -96,7 +91,6 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   void publishFrame();
   // mousepad_device_io.cpp
   struct Arrival;
-  struct BlockRead;
   void arrived(const Arrival* read);
   // Reads the pad's block and shows it; notifyOwner: the pad said its
   // settings changed, and the main window hears of the re-read.
@@ -105,30 +99,21 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   // mousepad_device_threads.cpp
   void startPreview();
   void previewLoop(Event& stop);
-  void inputLoop(Event& stop);
-  void handleUsage(uint16_t usage);
-  void stopInput();
+  void handleNotifyUsage(uint16_t usage) override;
 
   profiles::CBasicProfiledata profile_;
   profiles::LightSetting light_{};
   std::vector<std::string> macroNames_, lightNames_;
   bool arriving_ = false;
 
-  // The pad's block as the sequences last saw it. Only command sequences
-  // touch it, and they run one after another on the command worker; the
-  // lock keeps a sequence of an ended connection from overlapping the next.
-  struct HeldState {
-    std::mutex mutex;
-    mousepad::HeldBlock block;
-  };
-  std::shared_ptr<HeldState> held_ = std::make_shared<HeldState>();
+  // The pad's block as the sequences last saw it (pad_io.h).
+  std::shared_ptr<mousepad::SharedHeldBlock> held_ = std::make_shared<mousepad::SharedHeldBlock>();
   // The window thread's copy, as the last sequence brought it back.
   mousepad::HeldBlock shownBlock_{};
 
   // The preview, guarded by dataLockA_.
   mousepad::ZonePreview preview_ = mousepad::makePadPreview();
   DeviceWorker previewWorker_;
-  DeviceWorker inputWorker_;
 };
 
 }  // namespace kavro::devices

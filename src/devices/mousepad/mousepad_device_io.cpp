@@ -24,12 +24,6 @@ struct CHalvionMousePadDevice::Arrival {
   mousepad::HeldBlock held;
 };
 
-// What a block read brings back.
-struct CHalvionMousePadDevice::BlockRead {
-  int result = transport::kResultNoAnswer;
-  mousepad::HeldBlock held;
-};
-
 // ---- connection set-up --------------------------------------------------------
 
 void CHalvionMousePadDevice::onConnected() {
@@ -78,15 +72,9 @@ void CHalvionMousePadDevice::onRefreshTimer() { postBlockRead(true); }
 void CHalvionMousePadDevice::postBlockRead(bool notifyOwner) {
   channel.stateFlag = 0;
   auto held = held_;
-  postCommands<BlockRead>(
-      [held](transport::HidChannel& ch) {
-        std::lock_guard<std::mutex> lock(held->mutex);
-        BlockRead r;
-        r.result = mousepad::readSettingsBlock(ch, held->block).code;
-        r.held = held->block;
-        return r;
-      },
-      [this, notifyOwner](BlockRead& r) {
+  postCommands<mousepad::HeldBlockResult>(
+      [held](transport::HidChannel& ch) { return mousepad::readSharedBlock(ch, *held); },
+      [this, notifyOwner](mousepad::HeldBlockResult& r) {
         // A failed read leaves the page and the profile as they were.
         if (r.result != kCmdOk) return;
         applyBlock(r.held);
@@ -111,15 +99,9 @@ void CHalvionMousePadDevice::applyBlock(const mousepad::HeldBlock& held) {
 int CHalvionMousePadDevice::writeLightSettings() {
   const profiles::LightSetting light = light_;
   auto held = held_;
-  const bool posted = postCommands<BlockRead>(
-      [held, light](transport::HidChannel& ch) {
-        std::lock_guard<std::mutex> lock(held->mutex);
-        BlockRead r;
-        r.result = mousepad::writeSettingsBlock(ch, held->block, light).code;
-        r.held = held->block;
-        return r;
-      },
-      [this](BlockRead& r) {
+  const bool posted = postCommands<mousepad::HeldBlockResult>(
+      [held, light](transport::HidChannel& ch) { return mousepad::writeSharedBlock(ch, *held, light); },
+      [this](mousepad::HeldBlockResult& r) {
         if (r.result == kCmdOk) {
           shownBlock_ = r.held;
           return;

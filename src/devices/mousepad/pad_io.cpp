@@ -66,6 +66,22 @@ SequenceResult writeSettingsBlock(HidChannel& ch, HeldBlock& held, const profile
   return r;
 }
 
+HeldBlockResult readSharedBlock(HidChannel& ch, SharedHeldBlock& shared) {
+  std::lock_guard<std::mutex> lock(shared.mutex);
+  HeldBlockResult r;
+  r.result = readSettingsBlock(ch, shared.block).code;
+  r.held = shared.block;
+  return r;
+}
+
+HeldBlockResult writeSharedBlock(HidChannel& ch, SharedHeldBlock& shared, const profiles::LightSetting& light) {
+  std::lock_guard<std::mutex> lock(shared.mutex);
+  HeldBlockResult r;
+  r.result = writeSettingsBlock(ch, shared.block, light).code;
+  r.held = shared.block;
+  return r;
+}
+
 SequenceResult pollPower(HidChannel& ch, PowerStatus& status) {
   if (!ch.isConnected()) return {};
   PowerStatus read{};

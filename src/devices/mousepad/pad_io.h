@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "devices/lighting/engine.h"
@@ -57,6 +58,28 @@ SequenceResult readSettingsBlock(transport::HidChannel& ch, HeldBlock& held,
 // end's failure when the write went through but the frame was not closed.
 SequenceResult writeSettingsBlock(transport::HidChannel& ch, HeldBlock& held, const profiles::LightSetting& light,
                                   const BlockAddressing& addressing = kSlotAddressing);
+
+// The held block of one device, shared by its queued block sequences. Only
+// the sequences touch it, one after another on the device's worker, so each
+// starts from what the one before left (never from a copy taken when it was
+// queued); the lock keeps a sequence of an ended connection from overlapping
+// the next.
+struct SharedHeldBlock {
+  std::mutex mutex;
+  HeldBlock block;
+};
+
+// What a block sequence on the shared block brings back: the sequence's
+// result code and a copy of the held block after it.
+struct HeldBlockResult {
+  int result = 0;
+  HeldBlock held;
+};
+
+// readSettingsBlock and writeSettingsBlock on the shared block, under its lock.
+HeldBlockResult readSharedBlock(transport::HidChannel& ch, SharedHeldBlock& shared);
+HeldBlockResult writeSharedBlock(transport::HidChannel& ch, SharedHeldBlock& shared,
+                                 const profiles::LightSetting& light);
 
 // The power status block: 0x1A of 6 bytes at address 0. On success byte 3
 // tells whether the channel runs with long time-outs (1) or not (0); a failed

@@ -12,7 +12,8 @@
 //   bytes 10-11 product id         little endian
 //   byte  12    interface number
 //   bytes 13-14 descriptor length  little endian (at most kMaxDescriptorSize)
-//   bytes 15-   the report descriptor
+//   bytes 15-16 version            little endian (the device release, bcdDevice)
+//   bytes 17-   the report descriptor
 // after which every message in either direction is one whole report, byte 0
 // the report id (0 for a descriptor without report ids).
 #include <atomic>

@@ -17,9 +17,12 @@
 #include "platform/debug.h"
 #include "platform/event.h"
 #include "sim/headset_emulator.h"
+#include "sim/mousepad_emulator.h"
 #include "sim/sim_test_util.h"
 #include "skin/qt_app.h"
+#include "skin/container.h"
 #include "transport/command_set.h"
+#include "widgets/device_key_button.h"
 
 namespace kavro::devices {
 namespace {
@@ -50,12 +53,23 @@ class HeadsetDevice : public ::testing::Test {
   }
 
   // A headset as the device manager sets it up, its channel open on the emulator.
-  CHalvionHS6533Device& make(const std::string& libPath = {}) {
+  // withLedButtons: the page has its LED buttons.
+  CHalvionHS6533Device& make(const std::string& libPath = {}, bool withLedButtons = false) {
     device = std::make_unique<CHalvionHS6533Device>();
     device->setTypeName(profiles::kHeadsetTypeName);
     device->setLightFilePrefix(profiles::kLightConfigBaseName);
     device->setNoticeHandler([this](const QString& key) { notices.push_back(key); });
     if (!libPath.empty()) device->setConfLibPath(libPath);
+    if (withLedButtons) {
+      auto* panel = new skin::CHorizontalLayoutUI;
+      panel->SetName(QString::fromLatin1(kHeadsetLedPanel));
+      for (size_t n = 0; n < headset::kLedCount; ++n) {
+        auto* button = new widgets::CDeviceKeyButtonUI;
+        button->SetName(QStringLiteral("light_%1").arg(n));
+        panel->Add(button);
+      }
+      device->Add(panel);
+    }
     device->initPage();
     EXPECT_TRUE(device->waitForAudio(kWaitMs));
     EXPECT_TRUE(device->channel.openPath(sim::test::commandPath(*emulator)));
@@ -112,7 +126,6 @@ TEST_F(HeadsetDevice, FirstConnectSendsNothingAndBringsUpProfileAudioAndPreview)
   settle();
   EXPECT_TRUE(commands().empty());
   EXPECT_TRUE(d.previewRunning());
-  EXPECT_FALSE(d.arriving());
   EXPECT_EQ(d.audioSettings().eqType, 5);  // the factory profile
   EXPECT_EQ(d.bands(), headset::EqBands{});
   // Microphone and monitor come from the card and are kept in the profile.
@@ -158,6 +171,69 @@ TEST_F(HeadsetDevice, LightingWritesTheBlockAndTheShownPageDrivesTheLeds) {
   d.streamLights();
   settle();
   EXPECT_EQ(static_cast<sim::HeadsetEmulator&>(*emulator).leds().reports, headset::kLedReportCount);
+}
+
+// While the lighting is synchronised the colours the main window sets stay:
+// the preview rests, and the page and the LEDs show them.
+TEST_F(HeadsetDevice, SynchronisedColoursReachThePageAndTheLedsWhileThePreviewRests) {
+  CHalvionHS6533Device& d = make({}, true);
+  d.onConnected();
+  settle();
+  d.show();
+  QCoreApplication::processEvents();
+  d.streamLights();  // the page is shown: the preview runs
+  constexpr uint32_t kSynced = 0xFF3060A0;  // full brightness
+  d.setLedColor(0, kSynced);
+  ASSERT_TRUE(test::waitFor([&] { return d.getLedColor(0) != kSynced; }, kWaitMs));
+
+  d.channel.stateFlag = 1;
+  sleepMs(50);  // a pass that was running has published its frame
+  d.streamLights();  // the page shows the preview's last frame
+  settle();
+  for (size_t n = 0; n < headset::kLedCount; ++n) d.setLedColor(n, kSynced);
+  sleepMs(100);  // several preview wakes
+  for (size_t n = 0; n < headset::kLedCount; ++n) EXPECT_EQ(d.getLedColor(n), kSynced) << n;
+  auto& h = static_cast<sim::HeadsetEmulator&>(*emulator);
+  const uint64_t reports = h.leds().reports;
+  d.streamLights();
+  settle();
+  ASSERT_NE(d.lightButton(0), nullptr);
+  EXPECT_EQ(d.lightButton(0)->getLightColor(), lighting::buttonColor(lighting::unpackLed(kSynced)));
+  EXPECT_EQ(d.lightButton(0)->getLightBrightness(), 0xFF);
+  const sim::HeadsetLeds leds = ledsAfter(reports + headset::kLedReportCount);
+  const headset::LedValue sent = headset::ledValues(d.ledSnapshot())[0];
+  EXPECT_EQ(leds.groups[0][0], (sim::Rgb{sent.red, sent.green, sent.blue}));
+  EXPECT_GT(sent.red, 0);
+}
+
+// A write queued behind a sync read starts from the block the read found:
+// the slot the headset switched to, with that slot's own bytes.
+TEST_F(HeadsetDevice, AWriteQueuedBehindASyncReadGoesToTheSlotTheReadFound) {
+  CHalvionHS6533Device& d = make();
+  d.onConnected();
+  settle();
+  DeviceLightParams p = d.getLightParams();
+  p.light.mode = mousepad::kEffectSpectrum;
+  d.setLightParams(p);
+  d.writeLightSettings();  // the block of slot 0 is held from here on
+  settle();
+  const auto before = emulator->firmware().memory(sim::Area::Settings);
+  ASSERT_EQ(before[mousepad::kBlkEffect], mousepad::kEffectSpectrum);
+
+  ASSERT_TRUE(emulator->firmware().setActiveSlot(2));  // changed on the headset
+  d.onRefreshTimer();
+  p.light.mode = mousepad::kEffectBreathing;
+  p.light.brightnessLevel = 3;
+  d.setLightParams(p);
+  d.writeLightSettings();
+  settle();
+  const auto after = emulator->firmware().memory(sim::Area::Settings);
+  constexpr size_t kSlot2 = 2 * sim::pad::kSlotStride;
+  EXPECT_EQ(after[kSlot2 + mousepad::kBlkEffect], mousepad::kEffectBreathing);
+  EXPECT_EQ(after[kSlot2 + mousepad::kBlkBrightness], 3);
+  EXPECT_EQ(after[kSlot2 + sim::pad::kDeviceBytes], before[kSlot2 + sim::pad::kDeviceBytes]);
+  // Slot 0 is left as it was.
+  EXPECT_TRUE(std::equal(before.begin() + 1, before.begin() + sim::pad::kBlockSize, after.begin() + 1));
 }
 
 TEST_F(HeadsetDevice, SyncFromTheDeviceTakesTheBlockIntoStateAndProfile) {

@@ -184,8 +184,10 @@ TEST_F(MouseDeviceTest, ThePowerPollReachesTheStatusAndTheFramesReachTheLeds) {
   connect();
   device_->pollStatus();
   settle();
-  EXPECT_EQ(device_->lastStatus()[0], 85);
-  EXPECT_EQ(device_->lastStatus()[mouse::kStatusWirelessByte], 0);  // a wired channel
+  std::array<uint8_t, devices::kPowerStatusBytes> status{};
+  ASSERT_TRUE(device_->lastPowerStatus(&status));
+  EXPECT_EQ(status[0], 85);
+  EXPECT_EQ(status[mouse::kStatusWirelessByte], 0);  // a wired channel
   EXPECT_FALSE(device_->connectionHintShown());
   // Link lost (2): the page's hint shows until the mouse reports normal again.
   emulator_->firmware().setStatusByte(mouse::kStatusConnectionByte, 2);

@@ -186,6 +186,7 @@ TEST_F(MousepadDeviceTest, ThePreviewFrameIsStreamedToThePadUnlessStreamingIsOff
 TEST_F(MousepadDeviceTest, AnUnchangedFrameIsNotSentAgainUntilItChangesOrThePadReconnects) {
   auto d = makeOpenDevice();
   connect(*d);
+  d->channel.stateFlag = 1;  // the pad's own effect rests: the colours set here stay
   d->setLightParams(chosenParams());
   d->applyLightState();
   d->runPreviewPasses(64);
@@ -206,6 +207,37 @@ TEST_F(MousepadDeviceTest, AnUnchangedFrameIsNotSentAgainUntilItChangesOrThePadR
   d->streamLights();
   ASSERT_TRUE(d->waitForCommands(kSettleMs));
   EXPECT_EQ(emulator_->firmware().stats().streamFrames, first + 2);
+}
+
+// A frame that changes while the one before is still on its way to the pad
+// goes out with the next tick, not a second later.
+TEST_F(MousepadDeviceTest, AFrameChangedWhileTheLastIsInFlightGoesOutWithTheNextTick) {
+  auto d = makeOpenDevice();
+  connect(*d);
+  d->channel.stateFlag = 1;
+  d->setLightParams(chosenParams());
+  d->applyLightState();
+  d->runPreviewPasses(64);
+  const uint64_t chunks = emulator_->firmware().stats().streamChunks;
+  const uint64_t frames = emulator_->firmware().stats().streamFrames;
+  emulator_->firmware().addFault({sim::FaultKind::Slow, -1, tp::kCmdStreamLightFrame, 200});
+  d->streamLights();
+  // The worker has taken the first frame once a part of it reached the pad.
+  ASSERT_TRUE(test::waitFor([&] { return emulator_->firmware().stats().streamChunks > chunks; }, kSettleMs));
+  d->setLedColor(0, 0xFF00FF00);  // full green
+  const std::vector<uint8_t> changed = lighting::streamFrameBytes(d->ledSnapshot());
+  d->streamLights();
+  ASSERT_TRUE(d->waitForCommands(kSettleMs));
+  emulator_->firmware().clearFaults();
+  ASSERT_EQ(emulator_->firmware().stats().streamFrames, frames + 1);
+
+  d->streamLights();
+  ASSERT_TRUE(d->waitForCommands(kSettleMs));
+  EXPECT_EQ(emulator_->firmware().stats().streamFrames, frames + 2);
+  const sim::LedView view = emulator_->firmware().ledView();
+  ASSERT_EQ(view.leds.size(), kPadLights);
+  EXPECT_EQ(view.leds[0], (sim::Rgb{changed[0], changed[1], changed[2]}));
+  EXPECT_GT(changed[1], 0);
 }
 
 TEST_F(MousepadDeviceTest, SyncFromThePadShowsItsNewEffectAndAFailedReadKeepsTheLastOne) {
