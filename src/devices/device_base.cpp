@@ -9,9 +9,11 @@
 #include "devices/device_panel.h"
 #include "devices/device_power.h"
 #include "devices/notify_reader.h"
+#include "devices/profile_files.h"
 #include "platform/debug.h"
 #include "platform/event.h"
 #include "profiles/basic_profile_data.h"
+#include "profiles/json_file.h"
 #include "profiles/profile_paths.h"
 #include "profiles/save_failure.h"
 #include "skin/window.h"
@@ -252,6 +254,19 @@ bool CHalvionUSBDevice::lastPowerStatus(std::array<uint8_t, kPowerStatusBytes>* 
 
 void CHalvionUSBDevice::sendToOwner(unsigned msg, uintptr_t wParam, intptr_t lParam) {
   if (auto* w = qobject_cast<skin::CWindowWnd*>(ownerWindow.data())) w->SendMessage(msg, wParam, lParam);
+}
+
+void CHalvionUSBDevice::openProfileFiles() {
+  if (profiles::CBasicProfiledata* p = profileStore()) openProfileFilesOf(*p, profileId, defaultDataPath(), userDataFolder());
+}
+
+std::string CHalvionUSBDevice::profileText() {
+  profiles::CBasicProfiledata* p = profileStore();
+  return p ? profiles::styledJsonText(p->deviceNode()) : std::string();
+}
+
+void CHalvionUSBDevice::saveProfileData() {
+  if (profiles::CBasicProfiledata* p = profileStore()) saveChecked(*p);
 }
 
 bool CHalvionUSBDevice::saveChecked(profiles::CBasicProfiledata& data) {

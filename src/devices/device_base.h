@@ -156,10 +156,12 @@ class CHalvionUSBDevice : public skin::CHorizontalLayoutUI {
   // 32, 33. Function panels by device type.
   virtual void selectFunctionPanel(int deviceType);
   virtual int getFunctionMode() const { return functionMode; }
-  // 34..36. Profile files.
-  virtual void openProfileFiles() {}
-  virtual std::string profileText() { return {}; }
-  virtual void saveProfileData() {}
+  // 34..36. Profile files, through the device class's profile data.
+  virtual void openProfileFiles();
+  virtual std::string profileText();
+  virtual void saveProfileData();
+  // The device class's profile data; none for a device without profiles.
+  virtual profiles::CBasicProfiledata* profileStore() { return nullptr; }
   // Where failed saves of the profile data are reported (the page sets it).
   void setSaveFailureSink(profiles::ISaveFailureSink* sink) { saveFailureSink_ = sink; }
   // The profile the device works on, by identifier (the base name of its

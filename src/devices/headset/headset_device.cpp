@@ -4,10 +4,8 @@
 
 #include <QShowEvent>
 
-#include "devices/profile_files.h"
 #include "devices/headset/headset_preview.h"
 #include "platform/debug.h"
-#include "profiles/json_file.h"
 #include "profiles/profile_list.h"
 #include "profiles/profile_list_repair.h"
 #include "profiles/profile_paths.h"
@@ -75,10 +73,6 @@ IHeadsetMagicView* CHalvionHS6533Device::magicView() const {
 
 // ---- profile files ----------------------------------------------------------
 
-void CHalvionHS6533Device::openProfileFiles() {
-  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
-}
-
 void CHalvionHS6533Device::readProfileDocuments() {
   profile_.loadProfile(profile_.getProfilePath());
   profile_.loadLightConfig(profile_.getLightConfigPath());
@@ -93,10 +87,6 @@ void CHalvionHS6533Device::reloadProfile() {
   applyAudioProfile(true);
   showAudioState();
 }
-
-std::string CHalvionHS6533Device::profileText() { return profiles::styledJsonText(profile_.deviceNode()); }
-
-void CHalvionHS6533Device::saveProfileData() { saveChecked(profile_); }
 
 // ---- lighting state ---------------------------------------------------------
 

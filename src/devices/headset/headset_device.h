@@ -63,9 +63,7 @@ class CHalvionHS6533Device : public CHalvionUSBDevice {
   void onRefreshTimer() override;
   void onDisconnected() override;
   int writeLightSettings() override;
-  void openProfileFiles() override;
-  std::string profileText() override;
-  void saveProfileData() override;
+  profiles::CBasicProfiledata* profileStore() override { return &profile_; }
   void reloadProfile() override;
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;

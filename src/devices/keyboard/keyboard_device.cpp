@@ -79,10 +79,6 @@ skin::CControlUI* CHalvionKeyboardDevice::sharedPanel(const char* name) const {
 
 // ---- profile files ----------------------------------------------------------
 
-void CHalvionKeyboardDevice::openProfileFiles() {
-  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
-}
-
 void CHalvionKeyboardDevice::loadProfile() {
   openProfileFiles();
   readProfileDocuments();
@@ -112,10 +108,6 @@ int CHalvionKeyboardDevice::selectProfile(const std::string& id) {
   showSettings();
   return macros;
 }
-
-std::string CHalvionKeyboardDevice::profileText() { return profiles::styledJsonText(profile_.deviceNode()); }
-
-void CHalvionKeyboardDevice::saveProfileData() { saveChecked(profile_); }
 
 void CHalvionKeyboardDevice::setKindIndex(int index) {
   CHalvionUSBDevice::setKindIndex(index);

@@ -91,9 +91,7 @@ class CHalvionKeyboardDevice : public CHalvionUSBDevice, public ILightCustomColo
   int writeMacros() override;
   int writeLightSettings() override { return writeSettings(0, 0); }
   void collectNameLists() override;
-  void openProfileFiles() override;
-  std::string profileText() override;
-  void saveProfileData() override;
+  profiles::CBasicProfiledata* profileStore() override { return &profile_; }
   void setKindIndex(int index) override;
   void setLightParams(const DeviceLightParams& params) override;
   bool needsFrames() const override;

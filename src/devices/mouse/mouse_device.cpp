@@ -157,10 +157,6 @@ std::string CHalvionMouseDevice::recoilFactoryFolder() const { return folderOf(d
 
 // ---- profile files ----------------------------------------------------------------
 
-void CHalvionMouseDevice::openProfileFiles() {
-  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
-}
-
 void CHalvionMouseDevice::loadProfile() {
   openProfileFiles();
   readProfileDocuments();
@@ -200,10 +196,6 @@ int CHalvionMouseDevice::selectProfile(const std::string& id) {
   showSettings();
   return macros;
 }
-
-std::string CHalvionMouseDevice::profileText() { return profiles::styledJsonText(profile_.deviceNode()); }
-
-void CHalvionMouseDevice::saveProfileData() { saveChecked(profile_); }
 
 void CHalvionMouseDevice::collectNameLists() {
   const std::string folder = userDataFolder();

@@ -74,9 +74,7 @@ class CHalvionMouseDevice : public CHalvionUSBDevice, public IKeyAssignTarget {
   int writeMacros() override;
   int writeLightSettings() override { return writeSettings(); }
   void collectNameLists() override;
-  void openProfileFiles() override;
-  std::string profileText() override;
-  void saveProfileData() override;
+  profiles::CBasicProfiledata* profileStore() override { return &profile_; }
   void reloadProfile() override;
   void setLightParams(const DeviceLightParams& params) override;
   bool arriving() const override { return arriving_; }

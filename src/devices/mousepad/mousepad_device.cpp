@@ -62,10 +62,6 @@ void CHalvionMousePadDevice::initPage() {
 
 // ---- profile files ----------------------------------------------------------
 
-void CHalvionMousePadDevice::openProfileFiles() {
-  openProfileFilesOf(profile_, profileId, defaultDataPath(), userDataFolder());
-}
-
 void CHalvionMousePadDevice::loadProfile() {
   openProfileFiles();
   readProfileDocuments();
@@ -82,10 +78,6 @@ void CHalvionMousePadDevice::readProfileDocuments() {
   collectNameLists();
   loadLightState();
 }
-
-std::string CHalvionMousePadDevice::profileText() { return profiles::styledJsonText(profile_.deviceNode()); }
-
-void CHalvionMousePadDevice::saveProfileData() { saveChecked(profile_); }
 
 void CHalvionMousePadDevice::setKindIndex(int index) {
   CHalvionUSBDevice::setKindIndex(index);

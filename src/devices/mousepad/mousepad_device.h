@@ -58,10 +58,8 @@ class CHalvionMousePadDevice : public CHalvionUSBDevice {
   // queued, 0 when the channel is closed.
   int writeLightSettings() override;
   void collectNameLists() override;
-  void openProfileFiles() override;
   void reloadProfile() override;
-  std::string profileText() override;
-  void saveProfileData() override;
+  profiles::CBasicProfiledata* profileStore() override { return &profile_; }
   void setKindIndex(int index) override;
   void setLightParams(const DeviceLightParams& params) override;
   bool arriving() const override { return arriving_; }
